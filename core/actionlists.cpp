@@ -1,0 +1,198 @@
+// Persisted control values (ControlStateText) and action lists: the variable values a
+// choice of a definition-driven control stands for.
+#include "core/vlxdoc.h"
+
+#include <cstdio>
+
+namespace vexa {
+
+namespace {
+
+// ":scope:name " with each part cut to 60 characters.
+std::string ControlKey(std::string_view scope, std::string_view name) {
+    std::string key = ":";
+    key += scope.substr(0, 60);
+    key += ':';
+    key += name.substr(0, 60);
+    key += ' ';
+    return key;
+}
+
+// Where the value of the entry that starts at keyEnd ends (its ";"), or npos when a ":"
+// comes first and the entry cannot be read.
+std::size_t ValueEnd(const std::string& text, std::size_t keyEnd) {
+    const std::size_t semicolon = text.find(';', keyEnd);
+    const std::size_t colon = text.find(':', keyEnd);
+    if (semicolon == std::string::npos || (colon != std::string::npos && colon < semicolon))
+        return std::string::npos;
+    return semicolon;
+}
+
+std::string FormatFloat(float value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    return text;
+}
+
+} // namespace
+
+int CVLXDoc::ControlState(std::string_view scope, std::string_view name, std::string& text,
+                          int write) {
+    const std::string key = ControlKey(scope, name);
+    const std::size_t found = ControlStateText.find(key);
+    const std::size_t keyEnd = found == std::string::npos ? found : found + key.size();
+    const std::size_t valueEnd =
+        found == std::string::npos ? std::string::npos : ValueEnd(ControlStateText, keyEnd);
+
+    if (!write) {
+        if (valueEnd == std::string::npos)
+            return 0;
+        text = ControlStateText.substr(keyEnd, valueEnd - keyEnd);
+        return 1;
+    }
+    const std::string value = text.substr(0, 50);
+    if (valueEnd != std::string::npos) {
+        ControlStateText.replace(keyEnd, valueEnd - keyEnd, value);
+        return 1;
+    }
+    // An unreadable entry loses its key, so the fresh entry appended below is the one found.
+    if (found != std::string::npos)
+        ControlStateText.erase(found, key.size());
+    ControlStateText += key + value + "; ";
+    return 1;
+}
+
+int CVLXDoc::GetControlState(std::string_view scope, std::string_view name, float& value) {
+    std::string text = FormatFloat(value);
+    if (!ControlState(scope, name, text, 0))
+        return 0;
+    std::sscanf(text.c_str(), "%g", &value);
+    return 1;
+}
+
+int CVLXDoc::SetControlState(std::string_view scope, std::string_view name, float& value) {
+    std::string text = FormatFloat(value);
+    if (!ControlState(scope, name, text, 1))
+        return 0;
+    std::sscanf(text.c_str(), "%g", &value);
+    return 1;
+}
+
+int CVLXDoc::GetControlState(std::string_view scope, std::string_view name, std::int32_t& value) {
+    std::string text = std::to_string(value);
+    if (!ControlState(scope, name, text, 0))
+        return 0;
+    std::sscanf(text.c_str(), "%i", &value);
+    return 1;
+}
+
+int CVLXDoc::SetControlState(std::string_view scope, std::string_view name, std::int32_t& value) {
+    std::string text = std::to_string(value);
+    if (!ControlState(scope, name, text, 1))
+        return 0;
+    std::sscanf(text.c_str(), "%i", &value);
+    return 1;
+}
+
+int CVLXDoc::ApplyActionList(std::string_view key, int scope, const double* callerValue,
+                             int* match) {
+    const bool apply = match == nullptr || *match == 1;
+    if (match)
+        *match = 1;
+    std::string list;
+    if (!ReadKeyText(key, list, 500, scope))
+        return kMissingValue;
+    list += ' ';
+
+    bool allMatched = true;
+    std::size_t position = 0;
+    while (position < list.size()) {
+        const char* entry = list.c_str() + position;
+        char name[81] = "";
+        char word[11] = "";
+        int mask = 0;
+        int number = 0;
+        float real = 0.0f;
+        int consumed = 0;
+
+        enum class Form { kNone, kMasked, kInt, kIntFromCaller, kFloat, kFloatFromCaller };
+        Form form = Form::kNone;
+        if (std::sscanf(entry, "@%80s M:%i I:%i %n", name, &mask, &number, &consumed) == 3 &&
+            consumed > 0)
+            form = Form::kMasked;
+        else if ((consumed = 0, std::sscanf(entry, "@%80s I:%i %n", name, &number, &consumed) == 2) &&
+                 consumed > 0)
+            form = Form::kInt;
+        else if (callerValue &&
+                 (consumed = 0, std::sscanf(entry, "@%80s I:%10s %n", name, word, &consumed) == 2) &&
+                 consumed > 0)
+            form = Form::kIntFromCaller;
+        else if ((consumed = 0, std::sscanf(entry, "@%80s F:%g %n", name, &real, &consumed) == 2) &&
+                 consumed > 0)
+            form = Form::kFloat;
+        else if (callerValue &&
+                 (consumed = 0, std::sscanf(entry, "@%80s F:%10s %n", name, word, &consumed) == 2) &&
+                 consumed > 0)
+            form = Form::kFloatFromCaller;
+        if (form == Form::kNone)
+            return 0;
+
+        const bool fromCaller = form == Form::kIntFromCaller || form == Form::kFloatFromCaller;
+        if (!fromCaller || std::string_view(word) == "V") {
+            if (form == Form::kFloat || form == Form::kFloatFromCaller) {
+                if (const FloatVariableRef ref = FindFloatVariable(name)) {
+                    const float wanted =
+                        form == Form::kFloat ? real : static_cast<float>(*callerValue);
+                    if (ref.Get() != wanted) {
+                        allMatched = false;
+                        if (apply)
+                            ref.Set(wanted);
+                    }
+                }
+            } else if (const IntVariableRef ref = FindIntVariable(name)) {
+                const int old = ref.Get();
+                int wanted = number;
+                if (form == Form::kMasked)
+                    wanted = static_cast<std::int16_t>((old & ~mask) | (number & mask));
+                else if (form == Form::kIntFromCaller)
+                    wanted = static_cast<std::int16_t>(*callerValue);
+                if (old != wanted) {
+                    allMatched = false;
+                    if (apply)
+                        ref.Set(static_cast<std::int16_t>(wanted));
+                }
+            }
+        }
+        position += static_cast<std::size_t>(consumed);
+    }
+    if (apply && !allMatched)
+        SetModifiedFlag();
+    if (match)
+        *match = allMatched ? 1 : 0;
+    return 1;
+}
+
+int CVLXDoc::MatchActionState(const std::string& format, int scope, int& state) {
+    // The format names one list per state, such as "BitValState%d".
+    auto keyFor = [&format](int number) {
+        std::string key = format;
+        if (const std::size_t at = key.find("%d"); at != std::string::npos)
+            key.replace(at, 2, std::to_string(number));
+        return key;
+    };
+    int matched = 0;
+    if (ApplyActionList(keyFor(state), scope, nullptr, &matched) != kMissingValue && matched == 1)
+        return 1;
+    for (int candidate = 0; candidate < 100; ++candidate) {
+        matched = 0;
+        if (ApplyActionList(keyFor(candidate), scope, nullptr, &matched) == kMissingValue)
+            return 0;
+        if (matched == 1) {
+            state = candidate;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace vexa

@@ -1,0 +1,18 @@
+#pragma once
+// What the document needs of the graph that shows its curves. The graph engine
+// implements it; the document holds a non-owning pointer that stays empty until the
+// main view (or the command line's headless view) hands one over.
+namespace vexa {
+
+class CurveGraph {
+public:
+    virtual ~CurveGraph() = default;
+    virtual void SetTraceVisible(int trace, bool visible) = 0;
+    virtual void SetValue(int trace, int point, double value) = 0;
+    // Recomputes the trace's value range after its points changed.
+    virtual void UpdateTraceRange(int trace) = 0;
+    // Links trace to another trace (itself to unlink).
+    virtual void SetLink(int trace, int linkedTrace) = 0;
+};
+
+} // namespace vexa

@@ -1,0 +1,698 @@
+// Declarations, variable lookups, the controller memory image and the curve conversions.
+#include "core/vlxdoc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace vexa {
+
+namespace {
+
+const char* const kIntLookupError =
+    "Definition file error:\n\nCould not resolve integer variable listed above. Please "
+    "contact us for assistance.";
+const char* const kFloatLookupError =
+    "Definition file error:\n\nCould not resolve floating point variable listed above. Please "
+    "contact us for assistance.";
+const char* const kStringLookupError =
+    "Definition file error:\n\nCould not resolve string index listed above. Please contact us "
+    "for assistance.";
+const char* const kTableLookupError =
+    "Definition file error:\n\nCould not resolve table index listed above. Please contact us "
+    "for assistance.";
+
+std::uint8_t TypeCodeOf(const char* word) {
+    if (std::strcmp(word, "I16") == 0)
+        return kTypeI16;
+    if (std::strcmp(word, "I32") == 0)
+        return kTypeI32;
+    if (std::strcmp(word, "F32") == 0)
+        return kTypeF32;
+    if (std::strcmp(word, "STR") == 0)
+        return kTypeSTR;
+    if (std::strcmp(word, "T8") == 0)
+        return kTypeT8;
+    return kTypeI8;
+}
+
+int SlotsFor(std::uint8_t type) { return type == kTypeI32 || type == kTypeSTR ? 2 : 1; }
+
+// Bytes a scalar takes in the memory image.
+int ImageBytes(std::uint8_t type) {
+    switch (type) {
+    case kTypeI8:
+        return 1;
+    case kTypeI16:
+        return 2;
+    case kTypeI32:
+    case kTypeF32:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+// Conversions from a formula's double that cannot overflow the integer they land in.
+constexpr double kConversionLimit = 9.0e15;
+
+long long TruncateTowardZero(double value) {
+    if (!std::isfinite(value))
+        return 0;
+    return static_cast<long long>(std::clamp(value, -kConversionLimit, kConversionLimit));
+}
+
+long long RoundHalfUp(double value) { return TruncateTowardZero(value + 0.5); }
+
+std::uint8_t ClampByte(long long value) {
+    return static_cast<std::uint8_t>(std::clamp(value, 0LL, 255LL));
+}
+
+std::string TooManyFormulas(bool store, unsigned count) {
+    char text[160];
+    if (store)
+        std::snprintf(text, sizeof text, "Too many store formulas (%u) for array size", count);
+    else
+        std::snprintf(text, sizeof text, "Too many load formulas (%u) for array size", count);
+    return text;
+}
+
+} // namespace
+
+int CVLXDoc::UsedSlots() const {
+    return static_cast<int>(std::min<std::uint32_t>(Declarations.VariableCount(), kMaxVariables));
+}
+
+// --- Lookups -------------------------------------------------------------------------
+
+int CVLXDoc::FindVariableSlot(const std::string& name, std::uint8_t kind) const {
+    const int used = UsedSlots();
+    for (int i = 0; i < used; ++i) {
+        const VariableSlot& slot = VariableTable[static_cast<std::size_t>(i)];
+        if (slot.name != name)
+            continue;
+        const bool matches = kind == kTypeI8   ? IsIntegerType(slot.type)
+                             : kind == kTypeT8 ? IsTableType(slot.type)
+                                               : slot.type == kind;
+        if (matches)
+            return i;
+    }
+    return -1;
+}
+
+IntVariableRef CVLXDoc::FindIntVariable(const std::string& name) {
+    const int slot = FindVariableSlot(name, kTypeI8);
+    if (slot >= 0)
+        return IntVariableRef(&Slot(slot));
+    if (name == "NumNVMTables")
+        return IntVariableRef(&Identity);
+    ShowMessage(kIntLookupError, name, kMbIconExclamation);
+    return {};
+}
+
+FloatVariableRef CVLXDoc::FindFloatVariable(const std::string& name) {
+    const int slot = FindVariableSlot(name, kTypeF32);
+    if (slot >= 0)
+        return FloatVariableRef(&Slot(slot));
+    ShowMessage(kFloatLookupError, name, kMbIconExclamation);
+    return {};
+}
+
+int CVLXDoc::FindStringIndex(const std::string& name) {
+    const int slot = FindVariableSlot(name, kTypeSTR);
+    if (slot >= 0 && slot + 1 < kMaxVariables)
+        return slot + 1;
+    ShowMessage(kStringLookupError, name, kMbIconExclamation);
+    return -1;
+}
+
+int CVLXDoc::FindTableIndex(const std::string& name) {
+    const int slot = FindVariableSlot(name, kTypeT8);
+    if (slot >= 0)
+        return Slot(slot).index;
+    ShowMessage(kTableLookupError, name, kMbIconExclamation);
+    return -1;
+}
+
+int CVLXDoc::SetIntVariable(const std::string& name, std::int16_t value) {
+    const IntVariableRef ref = FindIntVariable(name);
+    if (!ref)
+        return 0;
+    ref.Set(value);
+    return 1;
+}
+
+int CVLXDoc::SetFloatVariable(const std::string& name, float value) {
+    const FloatVariableRef ref = FindFloatVariable(name);
+    if (!ref)
+        return 0;
+    ref.Set(value);
+    return 1;
+}
+
+// --- Declarations --------------------------------------------------------------------
+
+void CVLXDoc::ClearDeclarations(int level) {
+    Declarations.SetStoreFormulaCount(0);
+    Declarations.SetLoadFormulaCount(0);
+    for (auto& formula : StoreFormulas)
+        formula.clear();
+    for (auto& formula : LoadFormulas)
+        formula.clear();
+    for (VariableSlot& slot : VariableTable) {
+        slot.index = 0xFFFF;
+        slot.flags = 0;
+        if (level >= 1) {
+            slot.name.clear();
+            slot.value.Clear();
+            slot.type = 0;
+        }
+    }
+    if (level == 2) {
+        for (std::size_t offset :
+             {DeclarationsBlock::kTotalBlockSize, DeclarationsBlock::kDynamicBlockSize,
+              DeclarationsBlock::kNumDynamicTableCells, DeclarationsBlock::kNumDynamicTableEntries,
+              DeclarationsBlock::kDynamicBlockStart, DeclarationsBlock::kStaticBlockSize,
+              DeclarationsBlock::kStaticBlockStart, DeclarationsBlock::kVariableCount})
+            Declarations.SetI32(offset, 0);
+    }
+}
+
+int CVLXDoc::ReadDeclarations(int level) {
+    if (!FindSection("[Declarations]", 0))
+        return 0;
+
+    // Required sizes are read as int16 and stored as int32; nothing is stored unless all
+    // of them are present.
+    static constexpr std::pair<const char*, std::size_t> kRequiredShorts[] = {
+        {"$TotalBlockSize", DeclarationsBlock::kTotalBlockSize},
+        {"$DynamicBlockSize", DeclarationsBlock::kDynamicBlockSize},
+        {"$NumDynamicTableCells", DeclarationsBlock::kNumDynamicTableCells},
+        {"$NumDynamicTableEntries", DeclarationsBlock::kNumDynamicTableEntries},
+        {"$DynamicBlockStart", DeclarationsBlock::kDynamicBlockStart},
+        {"$DynamicBlockLayout", DeclarationsBlock::kDynamicBlockLayout},
+        {"$DynamicInterpolation", DeclarationsBlock::kDynamicInterpolation},
+        {"$StaticBlockSize", DeclarationsBlock::kStaticBlockSize},
+        {"$StaticBlockStart", DeclarationsBlock::kStaticBlockStart},
+    };
+    DeclarationsBlock values = Declarations;
+    for (const auto& [key, offset] : kRequiredShorts) {
+        std::int16_t value = 0;
+        if (ReadKeyShort(key, value, kSectionScope) != 1)
+            return 0;
+        values.SetI32(offset, value);
+    }
+    std::int32_t nvmType = 0;
+    if (ReadKeyInt("$NVMType", nvmType, kSectionScope) != 1)
+        return 0;
+    values.SetI32(DeclarationsBlock::kNVMType, nvmType);
+
+    static constexpr std::tuple<const char*, std::size_t, std::int32_t> kOptionalInts[] = {
+        {"$CalBufferStart", DeclarationsBlock::kCalBufferStart, 0x100},
+        {"$CalNVMStart", DeclarationsBlock::kCalNVMStart, 0x7000},
+        {"$CalNVMPageSize", DeclarationsBlock::kCalNVMPageSize, 0x400},
+        {"$CalPSVBase", DeclarationsBlock::kCalPSVBase, -1},
+    };
+    for (const auto& [key, offset, fallback] : kOptionalInts) {
+        std::int32_t value = fallback;
+        ReadKeyInt(key, value, kSectionScope, fallback);
+        values.SetI32(offset, value);
+    }
+    static constexpr std::tuple<const char*, std::size_t, std::int16_t> kOptionalShorts[] = {
+        {"$FlashBlockSize", DeclarationsBlock::kFlashBlockSize, 0x40},
+        {"$CalBufferSize", DeclarationsBlock::kCalBufferSize, 0x200},
+    };
+    for (const auto& [key, offset, fallback] : kOptionalShorts) {
+        std::int16_t value = fallback;
+        ReadKeyShort(key, value, kSectionScope, fallback);
+        values.SetI16(offset, value);
+    }
+    Declarations = values;
+    controller_->SetAddressingModes(nvmType);
+
+    // Variable lines, then the formula lists.
+    bool restarted = false;
+    std::string key;
+    std::string value;
+    int cursor = 0;
+    std::array<std::string, kMaxFormulas>* formulas = nullptr;
+    bool storeList = true;
+    bool overflowReported = false;
+    while (NextKeyLine(key, value, cursor, kSectionScope)) {
+        if (key.empty() || key.front() == '$')
+            continue;
+        if (key == "StoreFormulae:" || key == "LoadFormulae:") {
+            storeList = key == "StoreFormulae:";
+            formulas = storeList ? &StoreFormulas : &LoadFormulas;
+            overflowReported = false;
+            continue;
+        }
+        if (formulas) {
+            const std::uint32_t count =
+                storeList ? Declarations.StoreFormulaCount() : Declarations.LoadFormulaCount();
+            if (count >= kMaxFormulas) {
+                if (!overflowReported) {
+                    ShowMessage(storeList ? "Too many store formulas for array size, truncating "
+                                            "to maximum number."
+                                          : "Too many load formulas for array size, truncating "
+                                            "to maximum number.",
+                                storeList ? "Error reading store formulas from definition file:"
+                                          : "Error reading load formulas from definition file:",
+                                kMbIconStop);
+                    overflowReported = true;
+                }
+                continue;
+            }
+            (*formulas)[count] = key + value;
+            if (storeList)
+                Declarations.SetStoreFormulaCount(count + 1);
+            else
+                Declarations.SetLoadFormulaCount(count + 1);
+            continue;
+        }
+
+        char typeWord[21] = "";
+        short first = 0;
+        short second = -1;
+        char text[51] = "";
+        std::sscanf(value.c_str(), "%20s %hi:%hi:%50s", typeWord, &first, &second, text);
+        const std::uint8_t type = TypeCodeOf(typeWord);
+
+        int slot = -1;
+        const int used = UsedSlots();
+        for (int i = 0; i < used && slot < 0; ++i) {
+            const VariableSlot& candidate = Slot(i);
+            if (candidate.name == key &&
+                (candidate.type == type || (IsIntegerType(candidate.type) && IsIntegerType(type))))
+                slot = i;
+        }
+        bool isNew = false;
+        if (slot < 0) {
+            const int needed = SlotsFor(type);
+            if (used + needed > kMaxVariables) {
+                if (!restarted) {
+                    restarted = true;
+                    ClearDeclarations(1);
+                    Declarations.SetVariableCount(0);
+                    level = 1;
+                    cursor = 0;
+                    formulas = nullptr;
+                    continue;
+                }
+                ShowMessage("Static NVM block too large for allocated array size.  Please reboot "
+                            "your computer and try again.  If this does not work, please contact "
+                            "us for assistance.",
+                            "Static Memory Array Error", kMbIconStop);
+                Declarations.SetVariableCount(kMaxVariables);
+                return 0;
+            }
+            slot = used;
+            isNew = true;
+            Declarations.SetVariableCount(static_cast<std::uint32_t>(used + needed));
+        }
+
+        VariableSlot& target = Slot(slot);
+        target.name = key;
+        target.type = type;
+        target.flags = static_cast<std::uint8_t>(first & 0xFF);
+        target.index = static_cast<std::uint16_t>(second);
+        if (SlotsFor(type) == 2 && slot + 1 < kMaxVariables) {
+            // A reused one-slot integer has no continuation slot of its own: the next slot
+            // belongs to another variable and must not be overwritten.
+            VariableSlot& next = Slot(slot + 1);
+            if (isNew || next.type == kTypeContinuation) {
+                next.type = kTypeContinuation;
+                if (first == 2)
+                    next.name = text;
+            }
+        }
+        if (IsTableType(type)) {
+            target.SetTableLayout(0xFFFF, 10, type == kTypeT16 ? 2 : 1);
+            ApplyDeclarationAttribute("NVM", value, slot);
+        }
+        ApplyDeclarationAttribute("Fix", value, slot);
+        if (level != 0 || isNew)
+            ApplyDeclarationAttribute("Def", value, slot);
+    }
+    return 1;
+}
+
+int CVLXDoc::ApplyDeclarationAttribute(std::string_view prefix, const std::string& lineValue,
+                                       int slot) {
+    if (slot < 0 || slot >= kMaxVariables)
+        return 0;
+    const std::string marker = std::string(prefix.substr(0, 50)) + ":";
+    const std::size_t found = lineValue.find(marker);
+    if (found == std::string::npos)
+        return 0;
+    const char* rest = lineValue.c_str() + found + marker.size();
+    VariableSlot& target = Slot(slot);
+
+    if (IsIntegerType(target.type)) {
+        int v = 0;
+        int mask = -1;
+        if (std::sscanf(rest, "%i:%i", &v, &mask) < 1)
+            return 0;
+        const auto m = static_cast<std::uint32_t>(mask);
+        const std::uint32_t old = static_cast<std::uint32_t>(target.I32());
+        target.SetI32(static_cast<std::int32_t>((old & ~m) | (static_cast<std::uint32_t>(v) & m)));
+        return 1;
+    }
+    if (IsTableType(target.type)) {
+        if (prefix == "NVM") {
+            short cells = 10;
+            short start = -1;
+            short width = target.type == kTypeT16 ? 2 : 1;
+            if (std::sscanf(rest, "%hi:%hi:%hi", &cells, &start, &width) >= 2)
+                target.SetTableLayout(static_cast<std::uint16_t>(start),
+                                      static_cast<std::uint8_t>(cells),
+                                      static_cast<std::uint8_t>(width));
+            return 1;
+        }
+        const int curve = target.index;
+        if (curve >= kNumCurves)
+            return 0;
+        // Each value is meant to be followed by a comma; one without it is taken but not
+        // consumed, so it repeats into the remaining points.
+        const int limit = std::min<int>(target.flags, kPointsPerCurve);
+        for (int point = 0; point < limit; ++point) {
+            int v = 0;
+            int consumed = 0;
+            if (std::sscanf(rest, "%i,%n", &v, &consumed) < 1)
+                break;
+            Point(curve, point) = static_cast<std::int16_t>(v);
+            rest += consumed;
+        }
+        return 1;
+    }
+    if (target.type == kTypeF32) {
+        float v = 0.0f;
+        if (std::sscanf(rest, "%f", &v) != 1)
+            return 0;
+        target.SetF32(v);
+        return 1;
+    }
+    if (target.type == kTypeSTR) {
+        if (slot + 1 >= kMaxVariables)
+            return 0;
+        Slot(slot + 1).name = rest;
+        return 1;
+    }
+    return 0;
+}
+
+// --- Memory image --------------------------------------------------------------------
+
+int CVLXDoc::RunFormulaList(bool store) {
+    const std::uint32_t count =
+        store ? Declarations.StoreFormulaCount() : Declarations.LoadFormulaCount();
+    const auto& formulas = store ? StoreFormulas : LoadFormulas;
+    for (std::uint32_t i = 0; i < std::min<std::uint32_t>(count, kMaxFormulas); ++i) {
+        std::string errorText;
+        ApplyFormula(formulas[i], errorText);
+        if (!errorText.empty())
+            ShowMessage(errorText, store ? "Error in store formula" : "Error in load formula",
+                        kMbIconStop);
+    }
+    if (count > kMaxFormulas) {
+        ShowMessage(TooManyFormulas(store, count),
+                    store ? "Store formula array size exceeded" : "Load formula array size exceeded",
+                    kMbIconStop);
+        return 0;
+    }
+    return 1;
+}
+
+int CVLXDoc::BuildMemoryImage(std::vector<std::uint8_t>& image) {
+    if (!RunFormulaList(true))
+        return 0;
+    const int interpolation = Declarations.DynamicInterpolation();
+    const long long dynamicStart = Declarations.DynamicBlockStart();
+    const long long imageSize = static_cast<long long>(image.size());
+    const int used = UsedSlots();
+    for (int i = 0; i < used; ++i) {
+        const VariableSlot& slot = Slot(i);
+        if (IsTableType(slot.type)) {
+            if (slot.flags == 0)
+                continue;
+            const int curve = slot.index;
+            if (curve >= kNumCurves || interpolation == 0)
+                return 0;
+            for (int cell = 0; cell < slot.TableCells(); ++cell) {
+                const long long position =
+                    dynamicStart + slot.TableStart() + static_cast<long long>(slot.TableWidth()) * cell;
+                if (position < 0 || position + slot.TableWidth() > imageSize)
+                    return 0;
+                // Cells past the curve's last point repeat the last point.
+                const int point = std::min(cell / interpolation, kPointsPerCurve - 1);
+                const int nextPoint = std::min(point + 1, kPointsPerCurve - 1);
+                const float x = static_cast<float>(cell) / static_cast<float>(interpolation);
+                const float value =
+                    cell % interpolation == 0
+                        ? static_cast<float>(PadPoint(curve, point, 0))
+                        : static_cast<float>((PadPoint(curve, point, 0) + PadPoint(curve, nextPoint, 0)) /
+                                             2.0);
+                const std::uint8_t raw = CurveToInternal(curve, value, kStoreToInt, 0, x);
+                auto* cellBytes = image.data() + position;
+                cellBytes[0] = raw;
+                for (int b = 1; b < slot.TableWidth(); ++b)
+                    cellBytes[b] = 0;
+            }
+        } else if (slot.flags == 1) {
+            if (slot.index >= Declarations.StaticBlockSize())
+                return 0;
+            const int bytes = ImageBytes(slot.type);
+            const long long position = static_cast<long long>(Declarations.StaticBlockStart()) + slot.index;
+            if (bytes == 0)
+                continue;
+            if (position < 0 || position + bytes > imageSize)
+                return 0;
+            for (int b = 0; b < bytes; ++b)
+                image[static_cast<std::size_t>(position + b)] = slot.value.bytes[static_cast<std::size_t>(b)];
+        }
+    }
+    return 1;
+}
+
+int CVLXDoc::ApplyMemoryImage(const std::vector<std::uint8_t>& image) {
+    const int interpolation = Declarations.DynamicInterpolation();
+    const long long dynamicStart = Declarations.DynamicBlockStart();
+    const long long imageSize = static_cast<long long>(image.size());
+    const int used = UsedSlots();
+    for (int i = 0; i < used; ++i) {
+        VariableSlot& slot = Slot(i);
+        if (IsTableType(slot.type)) {
+            if (slot.flags == 0)
+                continue;
+            const int curve = slot.index;
+            if (curve >= kNumCurves || interpolation == 0)
+                return 0;
+            for (int cell = 0; cell < slot.TableCells(); cell += interpolation) {
+                const int point = cell / interpolation;
+                if (point >= kPointsPerCurve)
+                    break;
+                const long long position =
+                    dynamicStart + slot.TableStart() + static_cast<long long>(slot.TableWidth()) * cell;
+                if (position < 0 || position + slot.TableWidth() > imageSize)
+                    return 0;
+                const std::uint8_t raw = image[static_cast<std::size_t>(position)];
+                Point(curve, point) = static_cast<std::int16_t>(
+                    RoundHalfUp(InternalToCurve(curve, raw, kIntToStore)));
+                Point(curve, point) = PadPoint(curve, point, 1);
+            }
+        } else if (slot.flags == 1) {
+            if (slot.index >= Declarations.StaticBlockSize())
+                return 0;
+            const int bytes = ImageBytes(slot.type);
+            const long long position = static_cast<long long>(Declarations.StaticBlockStart()) + slot.index;
+            if (bytes == 0)
+                continue;
+            if (position < 0 || position + bytes > imageSize)
+                return 0;
+            slot.value.Clear();
+            for (int b = 0; b < bytes; ++b)
+                slot.value.bytes[static_cast<std::size_t>(b)] = image[static_cast<std::size_t>(position + b)];
+        }
+    }
+    return RunFormulaList(false);
+}
+
+// --- Curve settings and conversions --------------------------------------------------
+
+int CVLXDoc::ReadGraphElementSettings(int curve) {
+    if (!graph_ || curve < 0 || curve >= kNumCurves)
+        return 0;
+    CurveSettings& settings = Curve(curve);
+    ReadKeyInt("TraceMode", settings.TraceMode, kBlockScope);
+    std::int32_t link = curve;
+    ReadKeyInt("Link", link, kBlockScope, curve);
+    graph_->SetLink(curve, link);
+    const std::pair<const char*, std::string*> texts[] = {
+        {"StoreToIntFormula", &settings.StoreToIntFormula},
+        {"IntToStoreFormula", &settings.IntToStoreFormula},
+        {"DispToIntFormula", &settings.DispToIntFormula},
+        {"IntToDispFormula", &settings.IntToDispFormula},
+        {"ProxyFormula", &settings.ProxyFormula},
+        {"PadEnable", &settings.PadEnable},
+    };
+    for (const auto& [key, text] : texts) {
+        text->clear();
+        ReadKeyString(key, *text, kBlockScope);
+    }
+    std::string table;
+    ReadKeyText("ConvTable", table, 400, kBlockScope);
+    if (!table.empty()) {
+        // A pair without its comma is not consumed, so it fills every remaining pair.
+        const char* cursor = table.c_str();
+        auto& pairs = ConvTable[static_cast<std::size_t>(curve)];
+        for (ConvPair& pair : pairs) {
+            int raw = 0;
+            float value = 0.0f;
+            int consumed = 0;
+            if (std::sscanf(cursor, "%d %f,%n", &raw, &value, &consumed) < 2)
+                break;
+            pair.raw = raw;
+            pair.value = value;
+            cursor += consumed;
+        }
+    }
+    return 1;
+}
+
+int CVLXDoc::ResetGraphElement(int curve) {
+    if (curve < 0 || curve >= kNumCurves)
+        return 0;
+    CurveSettings& settings = Curve(curve);
+    settings.StoreToIntFormula.clear();
+    settings.IntToStoreFormula.clear();
+    settings.DispToIntFormula.clear();
+    settings.IntToDispFormula.clear();
+    settings.ProxyFormula.clear();
+    settings.TraceMode = 0;
+    ConvTable[static_cast<std::size_t>(curve)].fill(ConvPair{});
+    if (!graph_)
+        return 0;
+    graph_->SetLink(curve, curve);
+    return 1;
+}
+
+const std::string& CVLXDoc::CurveFormula(int curve, int slot) {
+    CurveSettings& settings = Curve(curve);
+    switch (slot) {
+    case kStoreToInt:
+        return settings.StoreToIntFormula;
+    case kIntToStore:
+        return settings.IntToStoreFormula;
+    case kDispToInt:
+        return settings.DispToIntFormula;
+    default:
+        return settings.IntToDispFormula;
+    }
+}
+
+double CVLXDoc::EvaluateCurveFormula(int curve, int slot, double x, float referenceX) {
+    std::string formula = CurveFormula(curve, slot);
+    SubstituteReferences(formula, referenceX);
+    int errorPosition = 0;
+    std::string errorText;
+    return parser_.Evaluate(formula, x, errorPosition, errorText, 1);
+}
+
+std::uint8_t CVLXDoc::CurveToInternal(int curve, float value, int formulaSlot,
+                                      std::int16_t offset, float x) {
+    if (curve < 0 || curve >= kNumCurves)
+        return 0;
+    long long converted = 0;
+    switch (Curve(curve).TraceMode) {
+    case 1:
+        converted = TruncateTowardZero(EvaluateCurveFormula(curve, formulaSlot, value, x));
+        break;
+    case 2:
+    case 3:
+        converted = RoundHalfUp(value);
+        break;
+    default:
+        return 0;
+    }
+    return ClampByte(converted + offset);
+}
+
+float CVLXDoc::InternalToCurve(int curve, std::uint8_t raw, int formulaSlot) {
+    if (curve < 0 || curve >= kNumCurves)
+        return 0.0f;
+    double value = 0.0;
+    switch (Curve(curve).TraceMode) {
+    case 1:
+        value = EvaluateCurveFormula(curve, formulaSlot, raw, 0.0f);
+        break;
+    case 2:
+    case 3:
+        value = raw;
+        break;
+    default:
+        return 0.0f;
+    }
+    if (!(value > 0.0)) // also NaN
+        return 0.0f;
+    return static_cast<float>(std::min(value, 32767.0));
+}
+
+std::int16_t CVLXDoc::PadPoint(int curve, int point, int mode) {
+    if (curve < 0 || curve >= kNumCurves || point < 0 || point >= kPointsPerCurve)
+        return 0;
+    const std::int16_t stored = Point(curve, point);
+    const std::string& pad = Curve(curve).PadEnable;
+    short enable = 0;
+    short padCurve = 0;
+    char name[71] = "";
+    int consumed = 0;
+    if (pad.empty() ||
+        std::sscanf(pad.c_str(), "%hi:%hi:%70s %n", &enable, &padCurve, name, &consumed) < 3)
+        return stored;
+    if (enable != 1 || padCurve < 0 || padCurve >= kNumCurves)
+        return stored;
+    const IntVariableRef offset = FindIntVariable(name);
+    if (!offset)
+        return stored;
+    const char* list = pad.c_str() + consumed;
+    short listed = 0;
+    int step = 0;
+    while (std::sscanf(list, "%hi%n", &listed, &step) == 1 && step > 0) {
+        if (listed == point)
+            return static_cast<std::int16_t>(mode == 0 ? stored + offset.Get()
+                                                       : stored - offset.Get());
+        list += step;
+    }
+    return stored;
+}
+
+double CVLXDoc::AdjustCurvePoint(int curve, int point, double value, int delta) {
+    if (curve < 0 || curve >= kNumCurves || point < 0 || point >= kPointsPerCurve)
+        return 0.0;
+    SetModifiedFlag();
+    const float stored = Point(curve, point);
+    std::uint8_t raw;
+    if (delta == 0)
+        raw = CurveToInternal(curve, static_cast<float>(value), kDispToInt, 0, 0.0f);
+    else
+        raw = CurveToInternal(curve, stored, kStoreToInt, static_cast<std::int16_t>(delta), 0.0f);
+    Point(curve, point) =
+        static_cast<std::int16_t>(RoundHalfUp(InternalToCurve(curve, raw, kIntToStore)));
+    return InternalToCurve(curve, raw, kIntToDisp);
+}
+
+void CVLXDoc::LoadCurvesIntoGraph() {
+    if (!graph_)
+        return;
+    for (int curve = 0; curve < kNumCurves; ++curve) {
+        for (int point = 0; point < kPointsPerCurve; ++point) {
+            const std::uint8_t raw =
+                CurveToInternal(curve, Point(curve, point), kStoreToInt, 0, 0.0f);
+            graph_->SetValue(curve, point, InternalToCurve(curve, raw, kIntToDisp));
+        }
+        graph_->UpdateTraceRange(curve);
+    }
+}
+
+} // namespace vexa
