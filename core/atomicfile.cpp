@@ -1,0 +1,168 @@
+#include "core/atomicfile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace vexa {
+namespace {
+
+std::string SystemReason(int err) {
+    return std::error_code(err, std::generic_category()).message();
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Follows symbolic links (dangling ones too), so the rename replaces the file a link points
+// to and not the link itself.
+std::string ResolveLinks(std::string path) {
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target)
+            return path;
+        std::string next(target, static_cast<std::size_t>(length));
+        if (next.front() != '/')
+            next = DirectoryOf(path) + "/" + next;
+        path = std::move(next);
+    }
+    return path;
+}
+
+// Creates a new, empty temporary file beside target; returns its descriptor or -1 with
+// errno set.
+int CreateTemporary(const std::string& target, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    const std::string stem = DirectoryOf(target) + "/." + BaseNameOf(target) + ".tmp-";
+    const auto salt = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = stem + std::to_string(::getpid()) + "-" +
+                   std::to_string((salt + counter.fetch_add(1)) % 1000000007ULL);
+        const int fd =
+            ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Writes all of bytes, continuing after partial writes and interruptions.
+bool WriteAll(int fd, std::string_view bytes) {
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (written == 0) {
+            // No progress and no error: treat like a full disk rather than loop forever.
+            errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool SyncFile(int fd) {
+    while (::fsync(fd) != 0) {
+        if (errno != EINTR)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
+    if (path.empty()) {
+        error = "No file name was given.";
+        return false;
+    }
+    const std::string target = ResolveLinks(path);
+
+    mode_t mode = 0;
+    bool keepMode = false;
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode)) {
+            error = "Could not write \"" + path + "\": " + SystemReason(EISDIR);
+            return false;
+        }
+        mode = existing.st_mode & 07777;
+        keepMode = true;
+    }
+
+    std::string tempPath;
+    const int fd = CreateTemporary(target, tempPath);
+    if (fd < 0) {
+        error =
+            "Could not create a file in \"" + DirectoryOf(target) + "\": " + SystemReason(errno);
+        return false;
+    }
+
+    auto fail = [&](const std::string& what, int err) {
+        ::unlink(tempPath.c_str());
+        error = what + ": " + SystemReason(err);
+        return false;
+    };
+
+    if (keepMode && ::fchmod(fd, mode) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return fail("Could not set the permissions of \"" + path + "\"", err);
+    }
+    if (!WriteAll(fd, bytes)) {
+        const int err = errno;
+        ::close(fd);
+        return fail("Could not write \"" + path + "\"", err);
+    }
+    if (!SyncFile(fd)) {
+        const int err = errno;
+        ::close(fd);
+        return fail("Could not write \"" + path + "\" to the disk", err);
+    }
+    // After a successful fsync an interrupted close has lost nothing; any other close
+    // error means the data may not be there.
+    if (::close(fd) != 0 && errno != EINTR)
+        return fail("Could not write \"" + path + "\"", errno);
+    if (::rename(tempPath.c_str(), target.c_str()) != 0)
+        return fail("Could not replace \"" + path + "\"", errno);
+
+    // Make the rename itself durable. The new file is in place by now, so a directory that
+    // cannot be synced (some file systems refuse) is not reported as a failed save.
+    const int dirFd = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        SyncFile(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+} // namespace vexa
