@@ -238,6 +238,16 @@ int CVLXDoc::ReadDeclarations(int level) {
     int cursor = 0;
     std::array<std::string, kMaxFormulas>* formulas = nullptr;
     bool storeList = true;
+    // Formulas held before this read (a loaded file's copies of the definition's) are not
+    // appended a second time; otherwise every open and save cycle would repeat them.
+    const std::uint32_t heldStores = Declarations.StoreFormulaCount();
+    const std::uint32_t heldLoads = Declarations.LoadFormulaCount();
+    auto alreadyHeld = [&](const std::string& text) {
+        const auto& list = storeList ? StoreFormulas : LoadFormulas;
+        const std::uint32_t held = std::min<std::uint32_t>(storeList ? heldStores : heldLoads,
+                                                           kMaxFormulas);
+        return std::find(list.begin(), list.begin() + held, text) != list.begin() + held;
+    };
     bool overflowReported = false;
     while (NextKeyLine(key, value, cursor, kSectionScope)) {
         if (key.empty() || key.front() == '$')
@@ -249,6 +259,8 @@ int CVLXDoc::ReadDeclarations(int level) {
             continue;
         }
         if (formulas) {
+            if (alreadyHeld(key + value))
+                continue;
             const std::uint32_t count =
                 storeList ? Declarations.StoreFormulaCount() : Declarations.LoadFormulaCount();
             if (count >= kMaxFormulas) {

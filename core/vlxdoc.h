@@ -7,6 +7,7 @@
 // (SectionStart..SectionEnd) and the block scope (BlockStart..BlockEnd) are shared by every
 // caller: find the section (and block), then read its keys before anything else moves them.
 #include "core/byteblock.h"
+#include "core/bytestream.h"
 #include "core/controllerlink.h"
 #include "core/curvegraph.h"
 #include "core/documenthost.h"
@@ -207,6 +208,24 @@ public:
     void RecomputeDefinitionDir();
     std::string DefinitionFilePath() const;
 
+    // --- Calibration files ---------------------------------------------------------
+    // File>Open: all or nothing. On failure a message box names the file and what is
+    // wrong, and the open calibration stays exactly as it was.
+    bool OnOpenDocument(const std::string& path);
+    // File>Save and Save As: crash-safe; on failure a message box says why and the file on
+    // disk stays as it was.
+    bool OnSaveDocument(const std::string& path);
+    // The calibration file's bytes (the current format).
+    std::string SaveToBytes() const;
+    // Reads a calibration file's bytes as File>Open does, after the first line has been
+    // recognised. Returns 1 when loaded, 0 when rejected (a message was shown and nothing
+    // changed), -1 when the bytes are malformed (failure says why; the caller restores).
+    int LoadFromBytes(std::string_view bytes, std::string& failure);
+    // The older text format, after its first line ("GVR01" in quotes) was read.
+    int ImportLegacyFile(ByteReader& reader, std::string& failure);
+    // 1 when the map file could be opened; value changes only when a line applies.
+    int ReadMapEntry(const std::string& mapPath, const std::string& key, std::string& value);
+
     // --- Definition engine ---------------------------------------------------------
     int LoadDefinitionFile(const std::string& path);
     int ReadDefinitionSummary(const std::string& path, std::string& logicalName,
@@ -309,6 +328,13 @@ public:
     VariableSlot& Slot(int slot) { return VariableTable[static_cast<std::size_t>(slot)]; }
 
 private:
+    // Everything a failed open must put back.
+    struct SavedState;
+    std::unique_ptr<SavedState> CaptureState() const;
+    void RestoreState(SavedState& state);
+    int ReadCurrentFormat(ByteReader& reader, std::string& failure);
+    void AttachToDefinitions();
+
     struct Scope {
         int start;
         int end;
