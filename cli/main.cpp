@@ -21,6 +21,11 @@ int CmdDemo(vexa::cli::CommandContext& context);
 const CommandEntry kCommands[] = {
     {"eval", vexa::cli::CmdEval, "eval FORMULA [--x X]       evaluate a formula, print JSON"},
     {"demo", CmdDemo, "demo                        a short demonstration"},
+    {"sim", vexa::cli::CmdSim,
+     "sim --pty [--identity D.H/F.m] [--baud 9600] [--faults SPEC] [--seed N] [--nvm "
+     "eeprom|flash]\n"
+     "      a virtual controller on a pseudo-terminal, its path on the first line; D.H/F.m is\n"
+     "      DeviceType.HardwareVersion/FirmwareVersion.FirmwareVersionMinor, e.g. 2.1/3.4"},
 };
 
 void PrintUsage(std::ostream& out) {
@@ -32,7 +37,7 @@ void PrintUsage(std::ostream& out) {
 int CmdDemo(vexa::cli::CommandContext& context) {
     context.out << "VEXA Transmission Control command line. Formulas evaluate as the "
                    "definition files use them:\n";
-    for (const char* formula : {"x*0.5+20", "sqrt(144)+max(3,4)", "(1+2"}) {
+    for (const char* formula : {"x*0.5+20", "SQRT(144)+ABS(-3)", "(1+2"}) {
         context.out << "  eval " << formula << " --x 100 -> ";
         vexa::cli::CommandContext evalContext{{formula, "--x", "100"}, context.programDir,
                                               context.settingsFile, context.out, context.err};
