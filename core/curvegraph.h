@@ -2,6 +2,9 @@
 // What the document needs of the graph that shows its curves. The graph engine
 // implements it; the document holds a non-owning pointer that stays empty until the
 // main view (or the command line's headless view) hands one over.
+#include <cstdint>
+#include <string>
+
 namespace vexa {
 
 class CurveGraph {
@@ -13,6 +16,12 @@ public:
     virtual void UpdateTraceRange(int trace) = 0;
     // Links trace to another trace (itself to unlink).
     virtual void SetLink(int trace, int linkedTrace) = 0;
+    // Colour 0x00BBGGRR, legend name and callout format of a trace.
+    virtual void SetTraceColor(int /*trace*/, std::uint32_t /*colour*/) {}
+    virtual void SetTraceText(int /*trace*/, const std::string& /*name*/,
+                              const std::string& /*calloutFormat*/) {}
+    // Whether editing one point moves the points linked to it.
+    virtual void SetLinkMode(int /*mode*/) {}
 };
 
 } // namespace vexa

@@ -436,7 +436,28 @@ int CVLXDoc::RunFormulaList(bool store) {
     return 1;
 }
 
+void CVLXDoc::ApplyProxyFormulas() {
+    // A proxy curve is not edited: point p is its ProxyFormula evaluated with x = the
+    // stored point, references taken at position p (so T: references read point p).
+    for (int curve = 0; curve < kNumCurves; ++curve) {
+        const std::string& proxy = Curve(curve).ProxyFormula;
+        if (!ProxyActive[static_cast<std::size_t>(curve)] || proxy.empty())
+            continue;
+        for (int point = 0; point < kPointsPerCurve; ++point) {
+            std::string formula = proxy;
+            SubstituteReferences(formula, static_cast<float>(point));
+            int errorPosition = 0;
+            std::string errorText;
+            const double value = parser_.Evaluate(formula, Point(curve, point), errorPosition,
+                                                  errorText, 1);
+            Point(curve, point) =
+                static_cast<std::int16_t>(std::clamp(RoundHalfUp(value), -32768LL, 32767LL));
+        }
+    }
+}
+
 int CVLXDoc::BuildMemoryImage(std::vector<std::uint8_t>& image) {
+    ApplyProxyFormulas();
     if (!RunFormulaList(true))
         return 0;
     const int interpolation = Declarations.DynamicInterpolation();
@@ -536,6 +557,7 @@ int CVLXDoc::ReadGraphElementSettings(int curve) {
     if (!graph_ || curve < 0 || curve >= kNumCurves)
         return 0;
     CurveSettings& settings = Curve(curve);
+    ProxyActive[static_cast<std::size_t>(curve)] = 0;
     ReadKeyInt("TraceMode", settings.TraceMode, kBlockScope);
     std::int32_t link = curve;
     ReadKeyInt("Link", link, kBlockScope, curve);

@@ -265,6 +265,8 @@ public:
 
     // --- Curve settings and conversions --------------------------------------------
     int ReadGraphElementSettings(int curve);
+    // Recomputes the points of every proxy curve from its ProxyFormula.
+    void ApplyProxyFormulas();
     int ResetGraphElement(int curve);
     std::uint8_t CurveToInternal(int curve, float value, int formulaSlot, std::int16_t offset,
                                  float x);
@@ -292,6 +294,8 @@ public:
     // --- Calibration data (saved unless marked transient) --------------------------
     std::array<std::int16_t, kNumCurves * kPointsPerCurve> CurveTable{};
     std::array<CurveSettings, kNumCurves> CurveSettingsTable{}; // transient
+    // Curves whose values follow their ProxyFormula (set by the tuning bar; transient).
+    std::array<std::uint8_t, kNumCurves> ProxyActive{};
     std::array<std::array<ConvPair, kConvPairs>, kNumCurves> ConvTable{};
     std::string DefinitionText;
     std::string ControlStateText;
