@@ -22,6 +22,16 @@ public:
     // Received NUL bytes are dropped. Returns the number read, 0..n; failures are short
     // counts.
     virtual int Read(std::uint8_t* destination, int n) = 0;
+    // The one primitive the COM time-out rule is built on (link/comtimeouts.h): takes the
+    // bytes already buffered, and when there are none waits up to waitMs (0: no wait) for
+    // at least one. Copies at most max bytes and returns the count, 0..max; 0 means the
+    // wait passed without a byte or the link failed. Received NUL bytes are dropped.
+    // Transports that keep the rule in Read themselves (the virtual controller on virtual
+    // time) can keep this default; CSerialPort's reads then come out the same.
+    virtual int ReadAvailable(std::uint8_t* destination, int max, int waitMs) {
+        (void)waitMs;
+        return Read(destination, max);
+    }
     // Writes n bytes and returns once they are handed to the line (flushed). Returns the
     // number written, 0..n.
     virtual int Write(const std::uint8_t* source, int n) = 0;

@@ -8,10 +8,10 @@
 namespace vexa {
 
 struct HidDeviceInfo {
-    std::string path;         // opaque; passed back to Open
+    std::string path; // opaque; passed back to Open
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
-    int interfaceIndex = 0;   // enumeration order; the lowest matching one is used
+    int interfaceIndex = 0;     // enumeration order; the lowest matching one is used
     int inputReportLength = 0;  // bytes including the report id byte
     int outputReportLength = 0; // bytes including the report id byte
 };
