@@ -1,6 +1,8 @@
 #pragma once
-// One subcommand of vexa-cli. Each lives in its own cmd_*.cpp and registers itself in
-// the table of main.cpp.
+// One subcommand of vexa-cli. Each lives in its own cmd_*.cpp and is listed in the
+// command table of main.cpp.
+#include "core/programpaths.h"
+
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -9,8 +11,7 @@ namespace vexa::cli {
 
 struct CommandContext {
     std::vector<std::string> args; // the arguments after the command name
-    std::string programDir;        // --program-dir, else the executable's directory
-    std::string settingsFile;      // --settings, else empty (the default location)
+    ProgramPaths paths;            // program directory, settings file, RAMDump.txt
     std::ostream& out;
     std::ostream& err;
 };
@@ -18,5 +19,11 @@ struct CommandContext {
 using CommandFunction = int (*)(CommandContext&);
 
 int CmdEval(CommandContext& context);
+int CmdSim(CommandContext& context);
+int CmdNew(CommandContext& context);
+int CmdInfo(CommandContext& context);
+int CmdSave(CommandContext& context);
+int CmdImage(CommandContext& context);
+int CmdConvert(CommandContext& context);
 
 } // namespace vexa::cli

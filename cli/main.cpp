@@ -2,11 +2,9 @@
 // command line. Message boxes become "caption: text" lines on standard error.
 #include "cli/command.h"
 
-#include <cstring>
-#include <filesystem>
+#include <clocale>
 #include <iostream>
 #include <string_view>
-#include <unistd.h>
 
 namespace {
 
@@ -19,13 +17,19 @@ struct CommandEntry {
 int CmdDemo(vexa::cli::CommandContext& context);
 
 const CommandEntry kCommands[] = {
-    {"eval", vexa::cli::CmdEval, "eval FORMULA [--x X]       evaluate a formula, print JSON"},
-    {"demo", CmdDemo, "demo                        a short demonstration"},
+    {"new", vexa::cli::CmdNew, "new [--type NAME.def] -o OUT.gvr   a new calibration"},
+    {"info", vexa::cli::CmdInfo, "info FILE [--json]           open a calibration and describe it"},
+    {"save", vexa::cli::CmdSave, "save IN OUT                  open IN, save it as OUT"},
+    {"image", vexa::cli::CmdImage,
+     "image FILE [--hex | -o OUT.bin]  the memory image a write would send"},
+    {"convert", vexa::cli::CmdConvert, "convert OLD NEW.gvr          an older file in the current format"},
+    {"eval", vexa::cli::CmdEval, "eval FORMULA [--x X]         evaluate a formula, print JSON"},
     {"sim", vexa::cli::CmdSim,
      "sim --pty [--identity D.H/F.m] [--baud 9600] [--faults SPEC] [--seed N] [--nvm "
      "eeprom|flash]\n"
      "      a virtual controller on a pseudo-terminal, its path on the first line; D.H/F.m is\n"
      "      DeviceType.HardwareVersion/FirmwareVersion.FirmwareVersionMinor, e.g. 2.1/3.4"},
+    {"demo", CmdDemo, "demo                         a short demonstration"},
 };
 
 void PrintUsage(std::ostream& out) {
@@ -39,44 +43,49 @@ int CmdDemo(vexa::cli::CommandContext& context) {
                    "definition files use them:\n";
     for (const char* formula : {"x*0.5+20", "SQRT(144)+ABS(-3)", "(1+2"}) {
         context.out << "  eval " << formula << " --x 100 -> ";
-        vexa::cli::CommandContext evalContext{{formula, "--x", "100"}, context.programDir,
-                                              context.settingsFile, context.out, context.err};
+        vexa::cli::CommandContext evalContext{{formula, "--x", "100"}, context.paths,
+                                              context.out, context.err};
         vexa::cli::CmdEval(evalContext);
     }
+    context.out << "\nSee 'vexa-cli' without arguments for every command.\n";
     return 0;
-}
-
-std::string ExecutableDir(const char* argv0) {
-    std::error_code ec;
-    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        self = std::filesystem::absolute(argv0, ec);
-    return self.parent_path().string();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    vexa::cli::CommandContext context{{}, ExecutableDir(argv[0]), "", std::cout, std::cerr};
-    int i = 1;
-    for (; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        if ((arg == "--program-dir" || arg == "--settings") && i + 1 < argc) {
-            (arg == "--program-dir" ? context.programDir : context.settingsFile) = argv[++i];
-        } else {
-            break;
-        }
-    }
-    if (i >= argc) {
+    // Definition files and calibrations use '.' as the decimal point whatever the locale.
+    std::setlocale(LC_NUMERIC, "C");
+
+    std::vector<std::string> args(argv + 1, argv + argc);
+    vexa::PathOverrides overrides;
+    std::string error;
+    // Only the options before the command name are global.
+    std::size_t command = 0;
+    while (command < args.size() && args[command].rfind("--", 0) == 0)
+        command += args[command].find('=') == std::string::npos ? 2u : 1u;
+    command = std::min(command, args.size());
+    std::vector<std::string> global(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(command));
+    if (!vexa::ExtractPathOverrides(global, overrides, error) || !global.empty()) {
+        std::cerr << "vexa-cli: " << (error.empty() ? "unknown option " + global.front() : error)
+                  << "\n";
         PrintUsage(std::cerr);
         return 2;
     }
-    const std::string_view name = argv[i++];
-    for (; i < argc; ++i)
-        context.args.emplace_back(argv[i]);
-    for (const auto& command : kCommands) {
-        if (command.name == name)
-            return command.run(context);
+    if (command >= args.size()) {
+        PrintUsage(std::cerr);
+        return 2;
+    }
+    const vexa::ProgramPaths paths =
+        vexa::ResolveProgramPaths(vexa::CurrentPathEnvironment(argv[0]), overrides,
+                                  vexa::IsDirectoryWritable);
+    vexa::cli::CommandContext context{
+        std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(command) + 1, args.end()),
+        paths, std::cout, std::cerr};
+    const std::string_view name = args[command];
+    for (const auto& entry : kCommands) {
+        if (entry.name == name)
+            return entry.run(context);
     }
     std::cerr << "vexa-cli: unknown command '" << name << "'\n";
     PrintUsage(std::cerr);

@@ -3,7 +3,7 @@
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   set(VEXA_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
                     -Wcast-align -Woverloaded-virtual -Wconversion -Wsign-conversion
-                    -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+                    -Wformat=2 -Wimplicit-fallthrough)
 endif()
 
 if(VEXA_SANITIZE)

@@ -701,16 +701,18 @@ std::int16_t CVLXDoc::PadPoint(int curve, int point, int mode) {
     return stored;
 }
 
-double CVLXDoc::AdjustCurvePoint(int curve, int point, double value, int delta) {
+float CVLXDoc::AdjustCurvePoint(int curve, int point, float value, std::int16_t& delta) {
     if (curve < 0 || curve >= kNumCurves || point < 0 || point >= kPointsPerCurve)
-        return 0.0;
+        return 0.0f;
     SetModifiedFlag();
     const float stored = Point(curve, point);
     std::uint8_t raw;
-    if (delta == 0)
-        raw = CurveToInternal(curve, static_cast<float>(value), kDispToInt, 0, 0.0f);
-    else
-        raw = CurveToInternal(curve, stored, kStoreToInt, static_cast<std::int16_t>(delta), 0.0f);
+    if (delta == 0) {
+        raw = CurveToInternal(curve, value, kDispToInt, 0, 0.0f);
+        delta = static_cast<std::int16_t>(raw - CurveToInternal(curve, stored, kStoreToInt, 0, 0.0f));
+    } else {
+        raw = CurveToInternal(curve, stored, kStoreToInt, delta, 0.0f);
+    }
     Point(curve, point) =
         static_cast<std::int16_t>(RoundHalfUp(InternalToCurve(curve, raw, kIntToStore)));
     return InternalToCurve(curve, raw, kIntToDisp);

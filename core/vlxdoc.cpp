@@ -1,6 +1,8 @@
 // The document's construction, reset, reporting and refresh.
 #include "core/vlxdoc.h"
 
+#include "core/programpaths.h"
+
 #include <cstdio>
 #include <fstream>
 
@@ -34,16 +36,8 @@ void IntVariableRef::Set(std::int16_t value) const {
         identity_->SetI16(IdentityBlock::kNumNVMTables, value);
 }
 
-std::string JoinPath(const std::string& directory, const std::string& name) {
-    if (directory.empty())
-        return name;
-    if (directory.back() == '/')
-        return directory + name;
-    return directory + "/" + name;
-}
-
 std::int16_t ReadPackageVersion(const std::string& programDir) {
-    std::ifstream in(JoinPath(programDir, "Package.ver"), std::ios::binary);
+    std::ifstream in(JoinStoredPath(programDir, "Package.ver"), std::ios::binary);
     if (!in)
         return 0;
     char first = 0;
@@ -118,12 +112,12 @@ int CVLXDoc::NotifyChange(int flags, void* sheet) {
 }
 
 void CVLXDoc::RecomputeDefinitionDir() {
-    DefinitionDir = JoinPath(ProgramDir, "PID" + std::to_string(Identity.DeviceType())) + "/" +
+    DefinitionDir = JoinStoredPath(ProgramDir, "PID" + std::to_string(Identity.DeviceType())) + "/" +
                     std::to_string(Identity.FirmwareVersion());
 }
 
 std::string CVLXDoc::DefinitionFilePath() const {
-    return JoinPath(DefinitionDir, Header[kDefinitionFileName]);
+    return JoinStoredPath(DefinitionDir, Header[kDefinitionFileName]);
 }
 
 void CVLXDoc::ResetDocument() {

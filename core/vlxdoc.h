@@ -272,7 +272,9 @@ public:
                                  float x);
     float InternalToCurve(int curve, std::uint8_t raw, int formulaSlot);
     std::int16_t PadPoint(int curve, int point, int mode);
-    double AdjustCurvePoint(int curve, int point, double value, int delta);
+    // The graph's adjuster. delta is in internal units and in/out: 0 asks for value (in
+    // display units) and receives the step that was applied; otherwise the step to apply.
+    float AdjustCurvePoint(int curve, int point, float value, std::int16_t& delta);
     void LoadCurvesIntoGraph();
 
     // --- Formula bindings ----------------------------------------------------------
@@ -369,8 +371,5 @@ private:
 // The first character of "Package.ver" in the program directory as a byte value, 0 when
 // the file cannot be opened.
 std::int16_t ReadPackageVersion(const std::string& programDir);
-
-// Joins a directory and a file name with the native separator.
-std::string JoinPath(const std::string& directory, const std::string& name);
 
 } // namespace vexa

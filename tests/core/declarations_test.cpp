@@ -282,11 +282,15 @@ TEST_F(Declarations, AdjustCurvePointConvertsThroughTheFormulas) {
     curve.DispToIntFormula = "x/2";
     curve.IntToDispFormula = "x*2";
     Doc().Point(0, 4) = 1000;
-    EXPECT_DOUBLE_EQ(Doc().AdjustCurvePoint(0, 4, 150.0, 0), 150.0);
+    std::int16_t delta = 0;
+    EXPECT_FLOAT_EQ(Doc().AdjustCurvePoint(0, 4, 150.0f, delta), 150.0f);
     EXPECT_EQ(Doc().Point(0, 4), 750);
+    EXPECT_EQ(delta, 75 - 100); // the step applied, in internal units
     EXPECT_TRUE(Doc().IsModified());
-    EXPECT_DOUBLE_EQ(Doc().AdjustCurvePoint(0, 4, 0.0, 3), 156.0);
+    delta = 3;
+    EXPECT_FLOAT_EQ(Doc().AdjustCurvePoint(0, 4, 0.0f, delta), 156.0f);
     EXPECT_EQ(Doc().Point(0, 4), 780);
+    EXPECT_EQ(delta, 3);
 }
 
 } // namespace
