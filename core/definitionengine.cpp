@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 namespace vexa {
@@ -55,9 +56,22 @@ bool ReadTextLine(std::istream& in, std::string& line) {
 
 } // namespace
 
+namespace {
+
+// Opens a definition file; a directory or other non-file does not count as one.
+bool OpenDefinition(const std::string& path, std::ifstream& in) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return false;
+    in.open(path, std::ios::binary);
+    return in.is_open();
+}
+
+} // namespace
+
 int CVLXDoc::LoadDefinitionFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::ifstream in;
+    if (!OpenDefinition(path, in))
         return 0;
     std::string text;
     std::string line;
@@ -78,8 +92,8 @@ int CVLXDoc::LoadDefinitionFile(const std::string& path) {
 
 int CVLXDoc::ReadDefinitionSummary(const std::string& path, std::string& logicalName,
                                    std::string& transmissionType, std::string& description) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::ifstream in;
+    if (!OpenDefinition(path, in))
         return 0;
     logicalName.clear();
     transmissionType.clear();

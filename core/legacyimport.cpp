@@ -6,12 +6,14 @@
 #include "core/vlxdoc.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace vexa {
 
@@ -60,7 +62,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 bool ScanShort(const std::string& line, std::int16_t& value) {
     const char* begin = line.c_str();
     char* end = nullptr;
-    errno = 0;
     const long scanned = std::strtol(begin, &end, 10);
     if (end == begin)
         return false;
@@ -73,7 +74,6 @@ bool ScanShort(const std::string& line, std::int16_t& value) {
 bool ScanFloat(const std::string& line, float& value) {
     const char* begin = line.c_str();
     char* end = nullptr;
-    errno = 0;
     const float scanned = std::strtof(begin, &end);
     if (end == begin)
         return false;
@@ -197,7 +197,8 @@ int CVLXDoc::ImportLegacyFile(ByteReader& reader, std::string& failure) {
     const std::string comment = lines.Comment();
     Header[kLogicalName].clear();
 
-    Header[kTransmissionType] = WithoutQuotes(lines.Next());
+    const std::string fileType = WithoutQuotes(lines.Next());
+    Header[kTransmissionType] = fileType;
     std::string definitionName;
     if (ReadMapEntry(JoinStoredPath(ProgramDir, kMapFileName), Header[kTransmissionType],
                      definitionName)) {
@@ -288,7 +289,9 @@ int CVLXDoc::ImportLegacyFile(ByteReader& reader, std::string& failure) {
         Point(kTables - 1, p) = tables[kTables - 1][static_cast<std::size_t>(p)];
 
     setBits("SYCONFIG2", 0xFD, readFlag() ? 2 : 0);
-    const bool fourL80E = Header[kTransmissionType].find("4L80E") != std::string::npos;
+    // The file's type, or the type of the definition it was mapped to.
+    const bool fourL80E = fileType.find("4L80E") != std::string::npos ||
+                          Header[kTransmissionType].find("4L80E") != std::string::npos;
     setBits("SYCONFIG2", 0xFE, readFlag() || fourL80E ? 1 : 0);
     return 1;
 }

@@ -235,7 +235,8 @@ TEST(ByteReader, CountedStringsInEveryLengthForm) {
         EXPECT_FALSE(reader.Failed());
         EXPECT_TRUE(reader.AtEnd());
     }
-    ByteReader truncated(std::string("\xFF\x10\x00" "abc", 6));
+    const std::string cut("\xFF\x10\x00" "abc", 6);
+    ByteReader truncated(cut);
     EXPECT_EQ(truncated.CountedString(), "");
     EXPECT_TRUE(truncated.Failed());
     EXPECT_EQ(truncated.U32(), 0u);

@@ -208,3 +208,19 @@ TEST_F(DefinitionEngine, SummaryReadsTheFileLinesAfterApplicationId) {
 
 } // namespace
 } // namespace vexa
+
+namespace vexa {
+namespace {
+
+TEST(DefinitionFiles, ADirectoryIsNotADefinitionFile) {
+    testing::DocFixture f;
+    f.MakeDoc();
+    f.doc->DefinitionText = "\nkept";
+    EXPECT_EQ(f.doc->LoadDefinitionFile(f.dir.path()), 0);
+    EXPECT_EQ(f.doc->DefinitionText, "\nkept");
+    std::string a, b, c;
+    EXPECT_EQ(f.doc->ReadDefinitionSummary(f.dir.path(), a, b, c), 0);
+}
+
+} // namespace
+} // namespace vexa
