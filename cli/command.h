@@ -25,5 +25,6 @@ int CmdInfo(CommandContext& context);
 int CmdSave(CommandContext& context);
 int CmdImage(CommandContext& context);
 int CmdConvert(CommandContext& context);
+int CmdRender(CommandContext& context);
 
 } // namespace vexa::cli

@@ -23,6 +23,10 @@ const CommandEntry kCommands[] = {
     {"image", vexa::cli::CmdImage,
      "image FILE [--hex | -o OUT.bin]  the memory image a write would send"},
     {"convert", vexa::cli::CmdConvert, "convert OLD NEW.gvr          an older file in the current format"},
+#ifdef VEXA_HAVE_RENDER
+    {"render", vexa::cli::CmdRender,
+     "render FILE.gvr -o OUT.png [--size 1280x720] [--traces 0,1,...]  a picture of the curves"},
+#endif
     {"eval", vexa::cli::CmdEval, "eval FORMULA [--x X]         evaluate a formula, print JSON"},
     {"sim", vexa::cli::CmdSim,
      "sim --pty [--identity D.H/F.m] [--baud 9600] [--faults SPEC] [--seed N] [--nvm "
