@@ -9,14 +9,16 @@ namespace {
 // A definition of 4096 variable slots (two-slot I32s and one-slot I16s) and about 60 kB.
 std::string LargeDefinition(int imageSize) {
     std::string text = "[ApplicationID]\nLogicalName Big\nTransmissionType 4L80E\nProdName VEXA\n"
-                       "[Declarations]\n$TotalBlockSize " + std::to_string(imageSize) +
+                       "[Declarations]\n$TotalBlockSize " +
+                       std::to_string(imageSize) +
                        "\n$DynamicBlockSize 512\n$NumDynamicTableCells 19\n"
                        "$NumDynamicTableEntries 20\n$DynamicBlockStart 0\n$DynamicBlockLayout 0\n"
                        "$DynamicInterpolation 2\n$StaticBlockSize " +
                        std::to_string(imageSize - 1024) + "\n$StaticBlockStart 1024\n$NVMType 1\n";
     for (int curve = 0; curve < 20; ++curve)
         text += "Curve" + std::to_string(curve) + " T8 10:" + std::to_string(curve) +
-                ":x NVM:19:" + std::to_string(curve * 20) + ":1 Def:10,20,30,40,50,60,70,80,90,100,\n";
+                ":x NVM:19:" + std::to_string(curve * 20) +
+                ":1 Def:10,20,30,40,50,60,70,80,90,100,\n";
     int slots = 20;
     for (int i = 0; slots + 2 <= kMaxVariables; ++i) {
         const bool wide = i % 2 == 0;
@@ -35,7 +37,8 @@ struct LargeCalibration {
     testing::DocFixture fixture;
     std::string bytes;
     explicit LargeCalibration(int imageSize) {
-        fixture.dir.Write("PID2/3/generic.init", "[ApplicationID]\nLogicalName G\nTransmissionType None\nProdName V\n");
+        fixture.dir.Write("PID2/3/generic.init",
+                          "[ApplicationID]\nLogicalName G\nTransmissionType None\nProdName V\n");
         fixture.dir.Write("PID2/3/big.def", LargeDefinition(imageSize));
         fixture.MakeDoc();
         CVLXDoc& doc = *fixture.doc;
@@ -55,7 +58,8 @@ void BM_OpenLargeCalibration(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(large.fixture.doc->OnOpenDocument(path));
     state.counters["variables"] = large.fixture.doc->Declarations.VariableCount();
-    state.counters["definitionBytes"] = static_cast<double>(large.fixture.doc->DefinitionText.size());
+    state.counters["definitionBytes"] =
+        static_cast<double>(large.fixture.doc->DefinitionText.size());
 }
 BENCHMARK(BM_OpenLargeCalibration)->Unit(benchmark::kMillisecond);
 

@@ -52,9 +52,9 @@ std::string Hex(const std::uint8_t* bytes, std::size_t n) {
 }
 
 const char* const kHeaderNames[kNumHeaderStrings] = {
-    "LogicalName", "Schema",   "TransmissionType", "SubType",   "Reserved4",
-    "DefinitionFileName", "Description", "Reserved7", "ProdID", "ProdName",
-    "MinFWVer",    "MaxFWVer", "MinHWVer",         "Reserved13", "Reserved14"};
+    "LogicalName",        "Schema",      "TransmissionType", "SubType",    "Reserved4",
+    "DefinitionFileName", "Description", "Reserved7",        "ProdID",     "ProdName",
+    "MinFWVer",           "MaxFWVer",    "MinHWVer",         "Reserved13", "Reserved14"};
 
 struct DeclarationField {
     const char* name;
@@ -166,8 +166,7 @@ void PrintJson(std::ostream& out, CVLXDoc& doc, const std::vector<ShownMessage>&
     for (int curve = 0; curve < kNumCurves; ++curve)
         out << (curve ? ", " : "") << (doc.Display.TraceVisible(curve) ? 1 : 0);
     out << "], \"linkMode\": " << int{doc.Display.U8(DisplayBlock::kLinkMode)}
-        << ", \"selectedNVMTable\": " << doc.Display.I32(DisplayBlock::kSelectedNVMTable)
-        << "},\n";
+        << ", \"selectedNVMTable\": " << doc.Display.I32(DisplayBlock::kSelectedNVMTable) << "},\n";
     out << "  \"controlState\": " << JsonString(doc.ControlStateText) << ",\n";
     out << "  \"reservedText\": " << JsonString(doc.ReservedText) << ",\n";
     out << "  \"definitionText\": " << JsonString(doc.DefinitionText) << ",\n";
@@ -209,10 +208,10 @@ void PrintSummary(std::ostream& out, CVLXDoc& doc) {
     out << "Transmission type: " << doc.Header[kTransmissionType];
     if (!doc.Header[kSubType].empty())
         out << " (" << doc.Header[kSubType] << ")";
-    out << "\nDefinition:        " << doc.Header[kDefinitionFileName] << " in "
-        << doc.DefinitionDir << "\nController:        device " << doc.Identity.DeviceType()
-        << ", hardware " << doc.Identity.HardwareVersion() << ", firmware "
-        << doc.Identity.FirmwareVersion() << "." << doc.Identity.FirmwareVersionMinor()
+    out << "\nDefinition:        " << doc.Header[kDefinitionFileName] << " in " << doc.DefinitionDir
+        << "\nController:        device " << doc.Identity.DeviceType() << ", hardware "
+        << doc.Identity.HardwareVersion() << ", firmware " << doc.Identity.FirmwareVersion() << "."
+        << doc.Identity.FirmwareVersionMinor()
         << "\nVariables:         " << doc.Declarations.VariableCount() << " slots, "
         << doc.Declarations.StoreFormulaCount() << " store and "
         << doc.Declarations.LoadFormulaCount() << " load formulas\n";

@@ -19,8 +19,8 @@ namespace {
 bool ParseSize(const std::string& text, int& width, int& height) {
     char x = 0;
     std::istringstream in(text);
-    return (in >> width >> x >> height) && x == 'x' && in.eof() && width >= 100 &&
-           height >= 100 && width <= 8192 && height <= 8192;
+    return (in >> width >> x >> height) && x == 'x' && in.eof() && width >= 100 && height >= 100 &&
+           width <= 8192 && height <= 8192;
 }
 
 bool ParseTraces(const std::string& text, std::vector<int>& traces) {

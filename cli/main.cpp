@@ -22,7 +22,8 @@ const CommandEntry kCommands[] = {
     {"save", vexa::cli::CmdSave, "save IN OUT                  open IN, save it as OUT"},
     {"image", vexa::cli::CmdImage,
      "image FILE [--hex | -o OUT.bin]  the memory image a write would send"},
-    {"convert", vexa::cli::CmdConvert, "convert OLD NEW.gvr          an older file in the current format"},
+    {"convert", vexa::cli::CmdConvert,
+     "convert OLD NEW.gvr          an older file in the current format"},
 #ifdef VEXA_HAVE_RENDER
     {"render", vexa::cli::CmdRender,
      "render FILE.gvr -o OUT.png [--size 1280x720] [--traces 0,1,...]  a picture of the curves"},
@@ -47,8 +48,8 @@ int CmdDemo(vexa::cli::CommandContext& context) {
                    "definition files use them:\n";
     for (const char* formula : {"x*0.5+20", "SQRT(144)+ABS(-3)", "(1+2"}) {
         context.out << "  eval " << formula << " --x 100 -> ";
-        vexa::cli::CommandContext evalContext{{formula, "--x", "100"}, context.paths,
-                                              context.out, context.err};
+        vexa::cli::CommandContext evalContext{
+            {formula, "--x", "100"}, context.paths, context.out, context.err};
         vexa::cli::CmdEval(evalContext);
     }
     context.out << "\nSee 'vexa-cli' without arguments for every command.\n";
@@ -69,7 +70,8 @@ int main(int argc, char** argv) {
     while (command < args.size() && args[command].rfind("--", 0) == 0)
         command += args[command].find('=') == std::string::npos ? 2u : 1u;
     command = std::min(command, args.size());
-    std::vector<std::string> global(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(command));
+    std::vector<std::string> global(args.begin(),
+                                    args.begin() + static_cast<std::ptrdiff_t>(command));
     if (!vexa::ExtractPathOverrides(global, overrides, error) || !global.empty()) {
         std::cerr << "vexa-cli: " << (error.empty() ? "unknown option " + global.front() : error)
                   << "\n";
@@ -80,11 +82,11 @@ int main(int argc, char** argv) {
         PrintUsage(std::cerr);
         return 2;
     }
-    const vexa::ProgramPaths paths =
-        vexa::ResolveProgramPaths(vexa::CurrentPathEnvironment(argv[0]), overrides,
-                                  vexa::IsDirectoryWritable);
+    const vexa::ProgramPaths paths = vexa::ResolveProgramPaths(
+        vexa::CurrentPathEnvironment(argv[0]), overrides, vexa::IsDirectoryWritable);
     vexa::cli::CommandContext context{
-        std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(command) + 1, args.end()),
+        std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(command) + 1,
+                                 args.end()),
         paths, std::cout, std::cerr};
     const std::string_view name = args[command];
     for (const auto& entry : kCommands) {

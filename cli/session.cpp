@@ -20,7 +20,8 @@ void CliHost::RebuildBars() {
 CliSession::CliSession(CommandContext& context)
     : context_(context), settings_(context.paths.settingsFile), host_(context.err),
       engine_(kNumCurves, kPointsPerCurve), graph_(engine_) {
-    doc_ = std::make_unique<CVLXDoc>(CVLXDocServices{&settings_, context.paths.programDir, nullptr});
+    doc_ =
+        std::make_unique<CVLXDoc>(CVLXDocServices{&settings_, context.paths.programDir, nullptr});
     host_.Attach(doc_.get());
     doc_->SetHost(&host_);
     doc_->SetGraph(&graph_);
@@ -32,11 +33,17 @@ CliSession::CliSession(CommandContext& context)
     doc_->LoadCurvesIntoGraph();
 }
 
-bool CliSession::New() { return doc_->OnNewDocument(); }
+bool CliSession::New() {
+    return doc_->OnNewDocument();
+}
 
-bool CliSession::Open(const std::string& path) { return doc_->OnOpenDocument(path); }
+bool CliSession::Open(const std::string& path) {
+    return doc_->OnOpenDocument(path);
+}
 
-bool CliSession::SaveAs(const std::string& path) { return doc_->OnSaveDocument(path); }
+bool CliSession::SaveAs(const std::string& path) {
+    return doc_->OnSaveDocument(path);
+}
 
 std::vector<std::uint8_t> CliSession::Image() {
     const std::int32_t size = doc_->Declarations.TotalBlockSize();

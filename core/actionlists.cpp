@@ -2,6 +2,8 @@
 // choice of a definition-driven control stands for.
 #include "core/vlxdoc.h"
 
+#include "core/textutil.h"
+
 #include <cstdio>
 
 namespace vexa {
@@ -26,12 +28,6 @@ std::size_t ValueEnd(const std::string& text, std::size_t keyEnd) {
     if (semicolon == std::string::npos || (colon != std::string::npos && colon < semicolon))
         return std::string::npos;
     return semicolon;
-}
-
-std::string FormatFloat(float value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-    return text;
 }
 
 } // namespace
@@ -63,7 +59,7 @@ int CVLXDoc::ControlState(std::string_view scope, std::string_view name, std::st
 }
 
 int CVLXDoc::GetControlState(std::string_view scope, std::string_view name, float& value) {
-    std::string text = FormatFloat(value);
+    std::string text = FormatG(value);
     if (!ControlState(scope, name, text, 0))
         return 0;
     std::sscanf(text.c_str(), "%g", &value);
@@ -71,7 +67,7 @@ int CVLXDoc::GetControlState(std::string_view scope, std::string_view name, floa
 }
 
 int CVLXDoc::SetControlState(std::string_view scope, std::string_view name, float& value) {
-    std::string text = FormatFloat(value);
+    std::string text = FormatG(value);
     if (!ControlState(scope, name, text, 1))
         return 0;
     std::sscanf(text.c_str(), "%g", &value);
@@ -120,18 +116,21 @@ int CVLXDoc::ApplyActionList(std::string_view key, int scope, const double* call
         if (std::sscanf(entry, "@%80s M:%i I:%i %n", name, &mask, &number, &consumed) == 3 &&
             consumed > 0)
             form = Form::kMasked;
-        else if ((consumed = 0, std::sscanf(entry, "@%80s I:%i %n", name, &number, &consumed) == 2) &&
+        else if ((consumed = 0,
+                  std::sscanf(entry, "@%80s I:%i %n", name, &number, &consumed) == 2) &&
                  consumed > 0)
             form = Form::kInt;
         else if (callerValue &&
-                 (consumed = 0, std::sscanf(entry, "@%80s I:%10s %n", name, word, &consumed) == 2) &&
+                 (consumed = 0,
+                  std::sscanf(entry, "@%80s I:%10s %n", name, word, &consumed) == 2) &&
                  consumed > 0)
             form = Form::kIntFromCaller;
         else if ((consumed = 0, std::sscanf(entry, "@%80s F:%g %n", name, &real, &consumed) == 2) &&
                  consumed > 0)
             form = Form::kFloat;
         else if (callerValue &&
-                 (consumed = 0, std::sscanf(entry, "@%80s F:%10s %n", name, word, &consumed) == 2) &&
+                 (consumed = 0,
+                  std::sscanf(entry, "@%80s F:%10s %n", name, word, &consumed) == 2) &&
                  consumed > 0)
             form = Form::kFloatFromCaller;
         if (form == Form::kNone)

@@ -87,7 +87,9 @@ struct DisplayBlock : ByteBlock<136> {
     static constexpr std::size_t kLinkMode = 102;
     static constexpr std::size_t kSelectedNVMTable = 108; // int32
 
-    bool TraceVisible(int curve) const { return U8(kTraceVisible + static_cast<std::size_t>(curve)) != 0; }
+    bool TraceVisible(int curve) const {
+        return U8(kTraceVisible + static_cast<std::size_t>(curve)) != 0;
+    }
     void SetTraceVisible(int curve, bool visible) {
         SetU8(kTraceVisible + static_cast<std::size_t>(curve), visible ? 1 : 0);
     }

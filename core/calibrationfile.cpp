@@ -63,11 +63,15 @@ struct CVLXDoc::SavedState {
 };
 
 std::unique_ptr<CVLXDoc::SavedState> CVLXDoc::CaptureState() const {
-    return std::make_unique<SavedState>(SavedState{
-        CurveTable, CurveSettingsTable, ConvTable, DefinitionText, ControlStateText,
-        ReservedText, Header, Identity, Declarations, VariableTable, StoreFormulas,
-        LoadFormulas, Display, ReservedBlock508, ReservedBlock1024, SectionStart, SectionEnd,
-        ItemCursor, BlockStart, BlockEnd, DefinitionDir, modified_});
+    return std::make_unique<SavedState>(
+        SavedState{CurveTable,     CurveSettingsTable, ConvTable,
+                   DefinitionText, ControlStateText,   ReservedText,
+                   Header,         Identity,           Declarations,
+                   VariableTable,  StoreFormulas,      LoadFormulas,
+                   Display,        ReservedBlock508,   ReservedBlock1024,
+                   SectionStart,   SectionEnd,         ItemCursor,
+                   BlockStart,     BlockEnd,           DefinitionDir,
+                   modified_});
 }
 
 void CVLXDoc::RestoreState(SavedState& state) {
@@ -130,10 +134,12 @@ std::string CVLXDoc::SaveToBytes() const {
         out.U8(slot.flags);
         out.CountedString(slot.name);
     }
-    const std::uint32_t stores = std::min<std::uint32_t>(Declarations.StoreFormulaCount(), kMaxFormulas);
+    const std::uint32_t stores =
+        std::min<std::uint32_t>(Declarations.StoreFormulaCount(), kMaxFormulas);
     for (std::uint32_t i = 0; i < stores; ++i)
         out.CountedString(StoreFormulas[i]);
-    const std::uint32_t loads = std::min<std::uint32_t>(Declarations.LoadFormulaCount(), kMaxFormulas);
+    const std::uint32_t loads =
+        std::min<std::uint32_t>(Declarations.LoadFormulaCount(), kMaxFormulas);
     for (std::uint32_t i = 0; i < loads; ++i)
         out.CountedString(LoadFormulas[i]);
     return out.Data();

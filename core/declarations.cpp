@@ -37,7 +37,9 @@ std::uint8_t TypeCodeOf(const char* word) {
     return kTypeI8;
 }
 
-int SlotsFor(std::uint8_t type) { return type == kTypeI32 || type == kTypeSTR ? 2 : 1; }
+int SlotsFor(std::uint8_t type) {
+    return type == kTypeI32 || type == kTypeSTR ? 2 : 1;
+}
 
 // Bytes a scalar takes in the memory image.
 int ImageBytes(std::uint8_t type) {
@@ -63,7 +65,9 @@ long long TruncateTowardZero(double value) {
     return static_cast<long long>(std::clamp(value, -kConversionLimit, kConversionLimit));
 }
 
-long long RoundHalfUp(double value) { return TruncateTowardZero(value + 0.5); }
+long long RoundHalfUp(double value) {
+    return TruncateTowardZero(value + 0.5);
+}
 
 std::uint8_t ClampByte(long long value) {
     return static_cast<std::uint8_t>(std::clamp(value, 0LL, 255LL));
@@ -244,8 +248,8 @@ int CVLXDoc::ReadDeclarations(int level) {
     const std::uint32_t heldLoads = Declarations.LoadFormulaCount();
     auto alreadyHeld = [&](const std::string& text) {
         const auto& list = storeList ? StoreFormulas : LoadFormulas;
-        const std::uint32_t held = std::min<std::uint32_t>(storeList ? heldStores : heldLoads,
-                                                           kMaxFormulas);
+        const std::uint32_t held =
+            std::min<std::uint32_t>(storeList ? heldStores : heldLoads, kMaxFormulas);
         return std::find(list.begin(), list.begin() + held, text) != list.begin() + held;
     };
     bool overflowReported = false;
@@ -429,7 +433,8 @@ int CVLXDoc::RunFormulaList(bool store) {
     }
     if (count > kMaxFormulas) {
         ShowMessage(TooManyFormulas(store, count),
-                    store ? "Store formula array size exceeded" : "Load formula array size exceeded",
+                    store ? "Store formula array size exceeded"
+                          : "Load formula array size exceeded",
                     kMbIconStop);
         return 0;
     }
@@ -448,8 +453,8 @@ void CVLXDoc::ApplyProxyFormulas() {
             SubstituteReferences(formula, static_cast<float>(point));
             int errorPosition = 0;
             std::string errorText;
-            const double value = parser_.Evaluate(formula, Point(curve, point), errorPosition,
-                                                  errorText, 1);
+            const double value =
+                parser_.Evaluate(formula, Point(curve, point), errorPosition, errorText, 1);
             Point(curve, point) =
                 static_cast<std::int16_t>(std::clamp(RoundHalfUp(value), -32768LL, 32767LL));
         }
@@ -473,8 +478,8 @@ int CVLXDoc::BuildMemoryImage(std::vector<std::uint8_t>& image) {
             if (curve >= kNumCurves || interpolation == 0)
                 return 0;
             for (int cell = 0; cell < slot.TableCells(); ++cell) {
-                const long long position =
-                    dynamicStart + slot.TableStart() + static_cast<long long>(slot.TableWidth()) * cell;
+                const long long position = dynamicStart + slot.TableStart() +
+                                           static_cast<long long>(slot.TableWidth()) * cell;
                 if (position < 0 || position + slot.TableWidth() > imageSize)
                     return 0;
                 // Cells past the curve's last point repeat the last point.
@@ -484,8 +489,8 @@ int CVLXDoc::BuildMemoryImage(std::vector<std::uint8_t>& image) {
                 const float value =
                     cell % interpolation == 0
                         ? static_cast<float>(PadPoint(curve, point, 0))
-                        : static_cast<float>((PadPoint(curve, point, 0) + PadPoint(curve, nextPoint, 0)) /
-                                             2.0);
+                        : static_cast<float>(
+                              (PadPoint(curve, point, 0) + PadPoint(curve, nextPoint, 0)) / 2.0);
                 const std::uint8_t raw = CurveToInternal(curve, value, kStoreToInt, 0, x);
                 auto* cellBytes = image.data() + position;
                 cellBytes[0] = raw;
@@ -496,13 +501,15 @@ int CVLXDoc::BuildMemoryImage(std::vector<std::uint8_t>& image) {
             if (slot.index >= Declarations.StaticBlockSize())
                 return 0;
             const int bytes = ImageBytes(slot.type);
-            const long long position = static_cast<long long>(Declarations.StaticBlockStart()) + slot.index;
+            const long long position =
+                static_cast<long long>(Declarations.StaticBlockStart()) + slot.index;
             if (bytes == 0)
                 continue;
             if (position < 0 || position + bytes > imageSize)
                 return 0;
             for (int b = 0; b < bytes; ++b)
-                image[static_cast<std::size_t>(position + b)] = slot.value.bytes[static_cast<std::size_t>(b)];
+                image[static_cast<std::size_t>(position + b)] =
+                    slot.value.bytes[static_cast<std::size_t>(b)];
         }
     }
     return 1;
@@ -525,8 +532,8 @@ int CVLXDoc::ApplyMemoryImage(const std::vector<std::uint8_t>& image) {
                 const int point = cell / interpolation;
                 if (point >= kPointsPerCurve)
                     break;
-                const long long position =
-                    dynamicStart + slot.TableStart() + static_cast<long long>(slot.TableWidth()) * cell;
+                const long long position = dynamicStart + slot.TableStart() +
+                                           static_cast<long long>(slot.TableWidth()) * cell;
                 if (position < 0 || position + slot.TableWidth() > imageSize)
                     return 0;
                 const std::uint8_t raw = image[static_cast<std::size_t>(position)];
@@ -538,14 +545,16 @@ int CVLXDoc::ApplyMemoryImage(const std::vector<std::uint8_t>& image) {
             if (slot.index >= Declarations.StaticBlockSize())
                 return 0;
             const int bytes = ImageBytes(slot.type);
-            const long long position = static_cast<long long>(Declarations.StaticBlockStart()) + slot.index;
+            const long long position =
+                static_cast<long long>(Declarations.StaticBlockStart()) + slot.index;
             if (bytes == 0)
                 continue;
             if (position < 0 || position + bytes > imageSize)
                 return 0;
             slot.value.Clear();
             for (int b = 0; b < bytes; ++b)
-                slot.value.bytes[static_cast<std::size_t>(b)] = image[static_cast<std::size_t>(position + b)];
+                slot.value.bytes[static_cast<std::size_t>(b)] =
+                    image[static_cast<std::size_t>(position + b)];
         }
     }
     return RunFormulaList(false);
@@ -633,8 +642,8 @@ double CVLXDoc::EvaluateCurveFormula(int curve, int slot, double x, float refere
     return parser_.Evaluate(formula, x, errorPosition, errorText, 1);
 }
 
-std::uint8_t CVLXDoc::CurveToInternal(int curve, float value, int formulaSlot,
-                                      std::int16_t offset, float x) {
+std::uint8_t CVLXDoc::CurveToInternal(int curve, float value, int formulaSlot, std::int16_t offset,
+                                      float x) {
     if (curve < 0 || curve >= kNumCurves)
         return 0;
     long long converted = 0;
@@ -709,7 +718,8 @@ float CVLXDoc::AdjustCurvePoint(int curve, int point, float value, std::int16_t&
     std::uint8_t raw;
     if (delta == 0) {
         raw = CurveToInternal(curve, value, kDispToInt, 0, 0.0f);
-        delta = static_cast<std::int16_t>(raw - CurveToInternal(curve, stored, kStoreToInt, 0, 0.0f));
+        delta =
+            static_cast<std::int16_t>(raw - CurveToInternal(curve, stored, kStoreToInt, 0, 0.0f));
     } else {
         raw = CurveToInternal(curve, stored, kStoreToInt, delta, 0.0f);
     }

@@ -4,6 +4,8 @@
 // beyond the scope counts as missing even when a later scope would hold it.
 #include "core/vlxdoc.h"
 
+#include "core/textutil.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -14,18 +16,6 @@ namespace vexa {
 namespace {
 
 constexpr int kNotFound = -1;
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 int Find(const std::string& text, std::string_view needle, int from) {
     if (from < 0 || static_cast<std::size_t>(from) > text.size())
@@ -212,8 +202,8 @@ int CVLXDoc::NextKeyLine(std::string& key, std::string& value, int& cursor, int 
     else if (lineEnd >= s.end)
         return 0;
     const std::string_view line =
-        std::string_view(DefinitionText).substr(static_cast<std::size_t>(from),
-                                                static_cast<std::size_t>(lineEnd - from));
+        std::string_view(DefinitionText)
+            .substr(static_cast<std::size_t>(from), static_cast<std::size_t>(lineEnd - from));
     const std::size_t space = line.find(' ');
     key = std::string(Trim(line.substr(0, space)));
     value = space == std::string_view::npos ? std::string() : std::string(Trim(line.substr(space)));
@@ -327,7 +317,8 @@ int CVLXDoc::FindBlock(std::string_view keyword, std::string& header, int contin
         return 0;
     BlockStart = open + 1;
     BlockEnd = close;
-    header = std::string(Trim(Substr(DefinitionText, match + static_cast<int>(keyword.size()), open)));
+    header =
+        std::string(Trim(Substr(DefinitionText, match + static_cast<int>(keyword.size()), open)));
     return 1;
 }
 

@@ -2,33 +2,15 @@
 // their current values, and assignment formulas write their result into a variable.
 #include "core/vlxdoc.h"
 
+#include "core/textutil.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 namespace vexa {
 
-namespace {
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string TrimmedCopy(std::string_view text, bool left = true, bool right = true) {
-    while (left && !text.empty() && IsSpace(text.front()))
-        text.remove_prefix(1);
-    while (right && !text.empty() && IsSpace(text.back()))
-        text.remove_suffix(1);
-    return std::string(text);
-}
-
-std::string FormatFloat(float value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-    return text;
-}
-
-} // namespace
+namespace {} // namespace
 
 int CVLXDoc::SubstituteReferences(std::string& formula, float x) {
     int result = 1000;
@@ -42,7 +24,7 @@ int CVLXDoc::SubstituteReferences(std::string& formula, float x) {
         const char letter = formula[colon - 1];
 
         std::size_t nameEnd = colon + 1;
-        while (nameEnd < formula.size() && nameEnd - colon - 1 < 80 && !IsSpace(formula[nameEnd]))
+        while (nameEnd < formula.size() && nameEnd - colon - 1 < 80 && !IsCSpace(formula[nameEnd]))
             ++nameEnd;
         std::string name = formula.substr(colon + 1, nameEnd - colon - 1);
         if (const std::size_t inner = name.find(':'); inner != std::string::npos)
@@ -63,7 +45,7 @@ int CVLXDoc::SubstituteReferences(std::string& formula, float x) {
             const FloatVariableRef ref = FindFloatVariable(name);
             if (!ref)
                 return kMissingValue;
-            replacement = FormatFloat(ref.Get());
+            replacement = FormatG(ref.Get());
             break;
         }
         case 'T':
@@ -105,10 +87,10 @@ int CVLXDoc::ApplyFormula(const std::string& formula, std::string& errorText) {
     std::string expression;
     const std::size_t equals = formula.find('=');
     if (equals != std::string::npos && equals != 0) {
-        target = TrimmedCopy(std::string_view(formula).substr(0, equals));
-        expression = TrimmedCopy(std::string_view(formula).substr(equals + 1));
+        target = std::string(Trim(std::string_view(formula).substr(0, equals)));
+        expression = std::string(Trim(std::string_view(formula).substr(equals + 1)));
     } else {
-        expression = TrimmedCopy(formula);
+        expression = std::string(Trim(formula));
     }
 
     if (target.empty()) {
@@ -119,8 +101,8 @@ int CVLXDoc::ApplyFormula(const std::string& formula, std::string& errorText) {
     const bool isInt = kind == 'I' || kind == 'i';
     const bool isFloat = kind == 'F' || kind == 'f';
     if (!isInt && !isFloat) {
-        errorText = std::string("Store variable type '") + kind +
-                    "' not recognized for variable " + target;
+        errorText =
+            std::string("Store variable type '") + kind + "' not recognized for variable " + target;
         return 0;
     }
     const std::size_t at = target.find('@');
@@ -128,13 +110,13 @@ int CVLXDoc::ApplyFormula(const std::string& formula, std::string& errorText) {
         errorText.clear();
         return 0;
     }
-    const std::string name = TrimmedCopy(std::string_view(target).substr(at + 1), true, false);
+    const std::string name(TrimLeft(std::string_view(target).substr(at + 1)));
 
     SubstituteReferences(expression, 0.0f);
     int errorPosition = 0;
     std::string parserError;
-    const auto value = static_cast<float>(parser_.Evaluate(expression, 1.0, errorPosition,
-                                                           parserError, 1));
+    const auto value =
+        static_cast<float>(parser_.Evaluate(expression, 1.0, errorPosition, parserError, 1));
     if (isInt) {
         double rounded = static_cast<double>(value) + 0.5;
         if (!std::isfinite(rounded))

@@ -55,8 +55,8 @@ private:
         control.displayName = displayName_;
         ReadTexts(control.helpText, control.statusBarText, control.toolTip);
         control.checkBox = {row_.left, row_.top, row_.left + kCheckBoxWidth, row_.bottom};
-        control.labels.push_back(Label({row_.left + kLabelOffset, row_.top, labelRight, row_.bottom},
-                                       true, colour));
+        control.labels.push_back(
+            Label({row_.left + kLabelOffset, row_.top, labelRight, row_.bottom}, true, colour));
         return control;
     }
 
@@ -108,8 +108,7 @@ private:
             NewRow();
             const int labelLeft = row_.left + kLabelOffset;
             const bool fullWidth = enable == 0 || Holds(doc_, "SingleLabelEnable");
-            const int right =
-                fullWidth ? row_.right : (row_.right - labelLeft) / 2 + labelLeft;
+            const int right = fullWidth ? row_.right : (row_.right - labelLeft) / 2 + labelLeft;
             TuningControl control = MakeControl(TuningControl::kTraceButton, colour, right);
             control.traces.push_back(trace);
             control.checked = doc_.Display.TraceVisible(trace) ? 1 : 0;
@@ -128,10 +127,9 @@ private:
                 return;
             }
             const int labelLeft = row_.left + kLabelOffset;
-            owner.labels.push_back(
-                Label({labelLeft + (row_.right - row_.left - kLabelOffset) / 2, row_.top,
-                       row_.right, row_.bottom},
-                      true, colour));
+            owner.labels.push_back(Label({labelLeft + (row_.right - row_.left - kLabelOffset) / 2,
+                                          row_.top, row_.right, row_.bottom},
+                                         true, colour));
             owner.traces.push_back(trace);
             if (graph)
                 graph->SetTraceVisible(trace, owner.checked != 0);
@@ -150,7 +148,8 @@ private:
                 graph->SetLinkMode(control.checked);
         } else {
             int state = 0;
-            control.checked = doc_.MatchActionState("BitValState%d", kBlockScope, state) ? state : 0;
+            control.checked =
+                doc_.MatchActionState("BitValState%d", kBlockScope, state) ? state : 0;
         }
         controls_.push_back(std::move(control));
     }

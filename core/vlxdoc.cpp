@@ -70,7 +70,9 @@ CVLXDoc::CVLXDoc(CVLXDocServices services)
 
 CVLXDoc::~CVLXDoc() = default;
 
-void CVLXDoc::SetHost(DocumentHost* host) { host_ = host ? host : &nullHost_; }
+void CVLXDoc::SetHost(DocumentHost* host) {
+    host_ = host ? host : &nullHost_;
+}
 
 void CVLXDoc::SetControllerLink(std::unique_ptr<ControllerLink> link) {
     controller_ = link ? std::move(link) : std::make_unique<NullControllerLink>();
@@ -112,8 +114,8 @@ int CVLXDoc::NotifyChange(int flags, void* sheet) {
 }
 
 void CVLXDoc::RecomputeDefinitionDir() {
-    DefinitionDir = JoinStoredPath(ProgramDir, "PID" + std::to_string(Identity.DeviceType())) + "/" +
-                    std::to_string(Identity.FirmwareVersion());
+    DefinitionDir = JoinStoredPath(ProgramDir, "PID" + std::to_string(Identity.DeviceType())) +
+                    "/" + std::to_string(Identity.FirmwareVersion());
 }
 
 std::string CVLXDoc::DefinitionFilePath() const {
@@ -136,9 +138,9 @@ void CVLXDoc::ResetDocument() {
                         ProfileU16(*settings_, "DeviceType", kDefaultDeviceType));
         Identity.SetU16(IdentityBlock::kFirmwareVersion,
                         ProfileU16(*settings_, "FirmwareVersion", kDefaultFirmwareVersion));
-        Identity.SetU16(IdentityBlock::kFirmwareVersionMinor,
-                        ProfileU16(*settings_, "FirmwareVersionMinor",
-                                   kDefaultFirmwareVersionMinor));
+        Identity.SetU16(
+            IdentityBlock::kFirmwareVersionMinor,
+            ProfileU16(*settings_, "FirmwareVersionMinor", kDefaultFirmwareVersionMinor));
         Identity.SetU16(IdentityBlock::kHardwareVersion,
                         ProfileU16(*settings_, "HardwareVersion", kDefaultHardwareVersion));
     }

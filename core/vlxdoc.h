@@ -53,8 +53,12 @@ enum VariableType : std::uint8_t {
     kTypeContinuation = 255,
 };
 
-inline bool IsIntegerType(std::uint8_t type) { return type <= kTypeI32; }
-inline bool IsTableType(std::uint8_t type) { return type == kTypeT8 || type == kTypeT16; }
+inline bool IsIntegerType(std::uint8_t type) {
+    return type <= kTypeI32;
+}
+inline bool IsTableType(std::uint8_t type) {
+    return type == kTypeT8 || type == kTypeT16;
+}
 
 struct VariableSlot {
     // int16 (low half) or int32 for integers, float32 for F32; for curve tables the
@@ -289,8 +293,7 @@ public:
     int SetControlState(std::string_view scope, std::string_view name, std::int32_t& value);
     // callerValue: the value "V" entries take (int16 for I:V, float for F:V); nullptr when
     // the caller has none. match: in 1 = apply, else test only; out 1 when all matched.
-    int ApplyActionList(std::string_view key, int scope, const double* callerValue,
-                        int* match);
+    int ApplyActionList(std::string_view key, int scope, const double* callerValue, int* match);
     int MatchActionState(const std::string& format, int scope, int& state);
 
     // --- Calibration data (saved unless marked transient) --------------------------

@@ -22,8 +22,8 @@ class Cli : public ::testing::Test {
 protected:
     Result Run(const std::string& arguments) {
         const std::string command = std::string(VEXA_CLI) + " --program-dir " + VEXA_CLI_FIXTURES +
-                                    " --settings " + dir.File("s.INI") + " " + arguments +
-                                    " 2>" + dir.File("err.txt");
+                                    " --settings " + dir.File("s.INI") + " " + arguments + " 2>" +
+                                    dir.File("err.txt");
         Result result;
         FILE* pipe = popen(command.c_str(), "r");
         char buffer[4096];
@@ -44,7 +44,8 @@ TEST_F(Cli, EvalPrintsOneJsonObjectWhateverTheFormula) {
         const char* json;
     } cases[] = {
         {"eval 'x*0.5+20' --x 4", "{\"value\": 22, \"errorPosition\": 0, \"errorText\": \"\"}\n"},
-        {"eval '1/3'", "{\"value\": 0.33333333333333331, \"errorPosition\": 0, \"errorText\": \"\"}\n"},
+        {"eval '1/3'",
+         "{\"value\": 0.33333333333333331, \"errorPosition\": 0, \"errorText\": \"\"}\n"},
     };
     for (const Case& c : cases) {
         const Result result = Run(c.arguments);
@@ -53,8 +54,9 @@ TEST_F(Cli, EvalPrintsOneJsonObjectWhateverTheFormula) {
     }
     const Result broken = Run("eval '1+2)'");
     EXPECT_EQ(broken.exitCode, 0);
-    EXPECT_EQ(broken.out,
-              "{\"value\": 3, \"errorPosition\": 4, \"errorText\": \"Error found on position 4!\"}\n");
+    EXPECT_EQ(
+        broken.out,
+        "{\"value\": 3, \"errorPosition\": 4, \"errorText\": \"Error found on position 4!\"}\n");
     EXPECT_EQ(Run("eval").exitCode, 2);
 }
 
@@ -97,7 +99,8 @@ TEST_F(Cli, BadFilesFailWithTheirMessage) {
               std::string::npos)
         << Err();
     const Result json = Run("info " + bad + " --json");
-    EXPECT_NE(json.out.find("\"caption\": \"Invalid Calibration File Format:\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"caption\": \"Invalid Calibration File Format:\""),
+              std::string::npos);
 }
 
 #ifdef VEXA_HAVE_RENDER
@@ -111,8 +114,10 @@ TEST_F(Cli, RenderWritesAPng) {
     ASSERT_GT(bytes.size(), 24u);
     EXPECT_EQ(bytes.substr(1, 3), "PNG");
     // Width and height in the header, big-endian.
-    EXPECT_EQ(static_cast<unsigned char>(bytes[18]) << 8 | static_cast<unsigned char>(bytes[19]), 640);
-    EXPECT_EQ(static_cast<unsigned char>(bytes[22]) << 8 | static_cast<unsigned char>(bytes[23]), 400);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[18]) << 8 | static_cast<unsigned char>(bytes[19]),
+              640);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[22]) << 8 | static_cast<unsigned char>(bytes[23]),
+              400);
     EXPECT_EQ(Run("render " + a + " -o " + png + " --size 10x10").exitCode, 2);
 }
 #endif

@@ -98,8 +98,8 @@ TEST_F(CalibrationFile, OpenReattachesToTheSettingsIdentity) {
     FillCalibration();
     Doc().Header[kDefinitionFileName] = "C:\\Old\\Path\\l4.def";
     ASSERT_TRUE(Doc().OnSaveDocument(SavePath()));
-    for (const char* key : {"DeviceType", "FirmwareVersion", "FirmwareVersionMinor",
-                            "HardwareVersion"})
+    for (const char* key :
+         {"DeviceType", "FirmwareVersion", "FirmwareVersionMinor", "HardwareVersion"})
         settings.WriteInt("HardwareProfile", key, 5);
     settings.WriteInt("HardwareProfile", "FirmwareVersion", 7);
     ASSERT_TRUE(Doc().OnOpenDocument(SavePath()));
@@ -140,7 +140,8 @@ TEST_F(CalibrationFile, BadFilesLeaveTheCalibrationUnchanged) {
         {"empty.gvr", "", "Invalid Calibration File Format:"},
         {"cut-header.gvr", good.substr(0, 40), "Calibration File Open Error:"},
         {"cut-variables.gvr", good.substr(0, good.size() - 5), "Calibration File Open Error:"},
-        {"legacy-cut.gvr", "\"GVR01\"\n\"A comment that never ends\n", "Calibration File Open Error:"},
+        {"legacy-cut.gvr", "\"GVR01\"\n\"A comment that never ends\n",
+         "Calibration File Open Error:"},
     };
     for (const Case& c : cases) {
         host.messages.clear();
@@ -223,11 +224,26 @@ TEST(ByteReader, CountedStringsInEveryLengthForm) {
         std::string bytes;
         std::string text;
     } cases[] = {
-        {std::string("\x03" "abc", 4), "abc"},
-        {std::string("\xFF\x03\x00" "abc", 6), "abc"},
-        {std::string("\xFF\xFF\xFF\x03\x00\x00\x00" "abc", 10), "abc"},
-        {std::string("\xFF\xFE\xFF\x02" "a\x00\xAC\x20", 8), "a\x80"},
-        {std::string("\xFF\xFE\xFF\xFF\x01\x00" "\x00\x01", 8), "?"},
+        {std::string("\x03"
+                     "abc",
+                     4),
+         "abc"},
+        {std::string("\xFF\x03\x00"
+                     "abc",
+                     6),
+         "abc"},
+        {std::string("\xFF\xFF\xFF\x03\x00\x00\x00"
+                     "abc",
+                     10),
+         "abc"},
+        {std::string("\xFF\xFE\xFF\x02"
+                     "a\x00\xAC\x20",
+                     8),
+         "a\x80"},
+        {std::string("\xFF\xFE\xFF\xFF\x01\x00"
+                     "\x00\x01",
+                     8),
+         "?"},
     };
     for (const Case& c : cases) {
         ByteReader reader(c.bytes);
@@ -235,7 +251,9 @@ TEST(ByteReader, CountedStringsInEveryLengthForm) {
         EXPECT_FALSE(reader.Failed());
         EXPECT_TRUE(reader.AtEnd());
     }
-    const std::string cut("\xFF\x10\x00" "abc", 6);
+    const std::string cut("\xFF\x10\x00"
+                          "abc",
+                          6);
     ByteReader truncated(cut);
     EXPECT_EQ(truncated.CountedString(), "");
     EXPECT_TRUE(truncated.Failed());

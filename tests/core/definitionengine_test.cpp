@@ -75,7 +75,8 @@ TEST_F(DefinitionEngine, NumericReadsFollowTheCScanningRules) {
     };
     for (const Case& c : cases) {
         std::int32_t value = -5;
-        EXPECT_EQ(Doc().ReadKeyInt(c.key, value, kSectionScope, c.key == std::string("Missing") ? 99 : kNoIntDefault),
+        EXPECT_EQ(Doc().ReadKeyInt(c.key, value, kSectionScope,
+                                   c.key == std::string("Missing") ? 99 : kNoIntDefault),
                   c.result)
             << c.key;
         EXPECT_EQ(value, c.value) << c.key;
@@ -105,8 +106,9 @@ TEST_F(DefinitionEngine, ReadKeyTextCutsToItsLength) {
 }
 
 TEST_F(DefinitionEngine, BlocksOfOneKeywordAreVisitedInOrder) {
-    Doc().DefinitionText = "\n[Page]\nUserOption RadioButton\n{\nLogicalName first\n}\n"
-                           "UserOption ComboBox {\nLogicalName second\n}\n[Next]\nUserOption X {\n}";
+    Doc().DefinitionText =
+        "\n[Page]\nUserOption RadioButton\n{\nLogicalName first\n}\n"
+        "UserOption ComboBox {\nLogicalName second\n}\n[Next]\nUserOption X {\n}";
     ASSERT_EQ(Doc().FindSection("[Page]", 0), 1);
     std::string header;
     ASSERT_EQ(Doc().FindBlock("UserOption", header, 0), 1);

@@ -17,8 +17,7 @@ struct RecordedMessage {
 
 class RecordingHost : public DocumentHost {
 public:
-    int MessageBox(const std::string& text, const std::string& caption,
-                   unsigned flags) override {
+    int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
         messages.push_back({text, caption, flags});
         if (answers.empty())
             return kIdOk;
