@@ -1,0 +1,503 @@
+#include "app/vlx.h"
+
+#include "app/commandline.h"
+#include "app/comselectdlg.h"
+#include "app/qttimerservice.h"
+#include "app/transtypedlg.h"
+#include "core/settingskeys.h"
+#include "frame/commandids.h"
+#include "frame/mainfrm.h"
+#include "frame/messagebox.h"
+#include "graph/vlxview.h"
+#include "link/portdiscovery.h"
+#include "link/qtportlister.h"
+#include "link/qtserial_transport.h"
+#include "link/serialport.h"
+#include "link/supportpackage.h"
+#include "link/vlxcontroller.h"
+#include "settings_ui/aboutdlg.h"
+#include "settings_ui/shellutils.h"
+#include "settings_ui/startdlg.h"
+#include "sim/simtransport.h"
+#ifdef VEXA_HAVE_HIDAPI
+#include "link/hidapi_backend.h"
+#include "link/hiddevice.h"
+#endif
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace vexa {
+namespace {
+
+constexpr const char* kAlreadyRunningText =
+    "This application is already running, and you cannot start a second session.  Try holding "
+    "down the \"ALT\" key and pressing the \"Tab\" key to switch to the original instance.  If "
+    "this does not work, try restarting Windows.";
+constexpr const char* kAlreadyRunningCaption = "Application Already Running!";
+constexpr const char* kCloseSettingsFirst =
+    "Please close the \"System Settings\" window before selecting the \"New File\" option.";
+
+// The virtual controller outlives every open of its port, so what was written into it is
+// still there after the link was reopened.
+class SharedSimPort : public ByteTransport {
+public:
+    explicit SharedSimPort(SimTransport& sim) : sim_(sim) {}
+    int Open(std::string& error) override { return sim_.Open(error); }
+    void Close() override { sim_.Close(); }
+    bool IsOpen() const override { return sim_.IsOpen(); }
+    int Read(std::uint8_t* destination, int n) override { return sim_.Read(destination, n); }
+    int ReadAvailable(std::uint8_t* destination, int max, int waitMs) override {
+        return sim_.ReadAvailable(destination, max, waitMs);
+    }
+    int Write(const std::uint8_t* source, int n) override { return sim_.Write(source, n); }
+    int Purge() override { return sim_.Purge(); }
+
+private:
+    SimTransport& sim_;
+};
+
+std::string FileNamePart(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string DefaultFileDialog(QWidget* parent, bool save, const std::string& suggested) {
+    const QString filter =
+        QString::fromLatin1(kCalibrationFilter) + QStringLiteral(";;All Files (*)");
+    const QString start = QFile::decodeName(suggested.c_str());
+    const QString chosen =
+        save ? QFileDialog::getSaveFileName(parent, QStringLiteral("Save As"), start, filter)
+             : QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), start, filter);
+    return QFile::encodeName(chosen).toStdString();
+}
+
+} // namespace
+
+SimOptions AppOptions::DefaultDemoSimOptions() {
+    SimOptions options;
+    // The demo runs at the real line speed, so transfers take the time they take.
+    options.baud = 9600;
+    return options;
+}
+
+bool OptionsFromCommandLine(const std::vector<std::string>& args, const char* argv0,
+                            AppOptions& options, std::string& error) {
+    CommandLine line;
+    if (!ParseCommandLine(args, line, error))
+        return false;
+    options.paths =
+        ResolveProgramPaths(CurrentPathEnvironment(argv0), line.overrides, IsDirectoryWritable);
+    options.demo = line.demo;
+    options.fileName = line.fileName;
+    return true;
+}
+
+CVLXApp::CVLXApp(AppOptions options)
+    : options_(std::move(options)), settings_(options_.paths.settingsFile), overlay_(settings_) {
+    fileDialog = DefaultFileDialog;
+    openWithDesktop = [](const std::string& path) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
+    };
+    mail_ = options_.mail ? std::move(options_.mail) : std::make_unique<XdgEmailProgram>();
+}
+
+CVLXApp::~CVLXApp() {
+    // The frame is the document's host and its view holds the document's graph: both
+    // let go of the document before either goes.
+    if (doc_)
+        doc_->SetHost(nullptr);
+    frame_.reset();
+    doc_.reset();
+}
+
+bool CVLXApp::InitInstance() {
+    // One running copy: the name stays taken for the life of the process.
+    if (options_.singleInstance) {
+        lock_ = std::make_unique<InstanceLock>(options_.lockPath.empty() ? InstanceLockPath()
+                                                                         : options_.lockPath);
+        if (lock_->Acquire() == InstanceLock::Status::AlreadyRunning) {
+            ShowMessageBox(nullptr, kAlreadyRunningText, kAlreadyRunningCaption, kMbIconStop);
+            return false;
+        }
+    }
+
+    // The settings file; in the user's configuration directory it may not exist yet.
+    if (options_.paths.settingsInUserConfig) {
+        std::string error;
+        EnsureDirectory(QFileInfo(QFile::decodeName(options_.paths.settingsFile.c_str()))
+                            .absolutePath()
+                            .toStdString(),
+                        error);
+    }
+    LoadRecentFileList();
+    if (options_.demo)
+        overlay_.OverrideString(kSectionCommunication, kKeyCOMPortName, kSimPortName);
+
+    // The document comes first (its construction writes the desktop entry and shows the
+    // start-up dialogs), then its controller link, then the main window and the view.
+    timers_ = options_.timers;
+    if (!timers_) {
+        ownTimers_ = std::make_unique<QtTimerService>();
+        timers_ = ownTimers_.get();
+    }
+    doc_ = std::make_unique<CVLXDoc>(CVLXDocServices{&overlay_, options_.paths.programDir, this});
+    frame_ = std::make_unique<CMainFrame>(overlay_, options_.paths.programDir);
+    frame_->AttachDocument(*doc_);
+    CreateControllerLink();
+    WireCommands();
+
+    // The command line: a calibration to open, else File>New.
+    if (!options_.fileName.empty()) {
+        if (!doc_->OnOpenDocument(options_.fileName))
+            return false;
+        SetPathName(options_.fileName);
+        firstNewDone_ = 1;
+    } else {
+        OnFileNew();
+    }
+    UpdateTitle();
+    frame_->show();
+    frame_->UpdateCommandUI();
+    return true;
+}
+
+void CVLXApp::CreateControllerLink() {
+    factory_.Register(
+        kSimPortName, [this](const std::string&, int) -> std::unique_ptr<ByteTransport> {
+            if (!sim_)
+                sim_ = std::make_unique<SimTransport>(SteadyClock::Instance(), options_.simOptions);
+            return std::make_unique<SharedSimPort>(*sim_);
+        });
+    RegisterQtSerialPorts(factory_);
+#ifdef VEXA_HAVE_HIDAPI
+    // With the virtual controller chosen for the run, a controller on USB stays unused.
+    if (options_.usbLink && !options_.demo) {
+        hidBackend_ = std::make_unique<HidapiBackend>();
+        hid_ = std::make_unique<CHidDevice>(*hidBackend_);
+    }
+#endif
+    auto port = std::make_unique<CSerialPort>(&overlay_, &factory_, hid_.get());
+    auto controller = std::make_unique<CVLXController>(*doc_, std::move(port), *timers_);
+    controller_ = controller.get();
+    controller_->SetConnectionListener([this](int) {
+        if (frame_)
+            frame_->UpdateCommandUI();
+    });
+    controller_->SetProgressCallback([this](int done, int total) {
+        if (!frame_)
+            return;
+        if (done == 0)
+            frame_->BeginProgress(total);
+        frame_->SetProgress(done);
+    });
+    controller_->SetTransmissionChooser(
+        [this](const std::vector<std::string>& names, int& selected) {
+            return ChooseTransmissionType(frame_.get(), names, selected);
+        });
+    doc_->SetControllerLink(std::move(controller));
+    frame_->onSuspend = [this] { controller_->Monitor().suspend(); };
+}
+
+void CVLXApp::WireCommands() {
+    CMainFrame& frame = *frame_;
+    frame.SetCommandHandler(kIdFileNew, [this] { OnFileNew(); });
+    frame.SetCommandHandler(kIdFileOpen, [this] { OnFileOpen(); });
+    frame.SetCommandHandler(kIdFileSave, [this] { OnFileSave(); });
+    frame.SetCommandHandler(kIdFileSaveAs, [this] { OnFileSaveAs(); });
+    frame.SetRecentFileHandler([this](int index) { OnOpenRecentFile(index); });
+    frame.SetRecentFiles(recentFiles_);
+    frame.onFileDropped = [this](const std::string& path) { OpenDocumentFile(path); };
+    frame.SetCloseGuard([this] { return SaveModified(); });
+
+    const auto connected = [this] { return IsConnected(); };
+    frame.SetCommandHandler(
+        kIdWriteCalibration, [this] { OnWriteCalibration(); }, connected);
+    frame.SetCommandHandler(
+        kIdReadCalibration, [this] { OnReadCalibration(); }, connected);
+    frame.SetCommandHandler(
+        kIdDumpState, [this] { OnDumpControllerState(); }, connected);
+    frame.SetCommandHandler(
+        kIdTable1, [this] { OnSelectTable(0); }, {},
+        [this] { return SelectedTable() == 0 ? 2 : 0; });
+    frame.SetCommandHandler(
+        kIdTable2, [this] { OnSelectTable(1); }, {},
+        [this] { return SelectedTable() == 1 ? 2 : 0; });
+    frame.SetMailAvailable(mail_->Available());
+    frame.SetCommandHandler(kIdFileSendMail, [this] { OnSendMail(); });
+    frame.SetCommandHandler(kIdCommSettings, [this] { OnCommSettings(); });
+
+    CVLXView* view = frame.View();
+    frame.SetCommandHandler(kIdFilePrint, [view] { view->OnFilePrint(); });
+    frame.SetCommandHandler(kIdFilePrintDirect, [view] { view->PrintTo(view->Printer()); });
+    frame.SetCommandHandler(kIdFilePrintPreview, [view] { view->OnFilePrintPreview(); });
+    frame.SetCommandHandler(kIdFilePrintSetup, [view] { view->OnFilePrintSetup(); });
+
+    // Help Topics opens the program's help file where one is installed.
+    const std::string helpFile = options_.paths.programDir + "/VEXA Transmission Control.rtf";
+    if (QFileInfo::exists(QFile::decodeName(helpFile.c_str())))
+        frame.SetHelpIndexHandler([this, helpFile] { ShowHelpFile(helpFile); });
+}
+
+// ---- Title and recent files ---------------------------------------------------------
+
+std::string CVLXApp::Title() const {
+    return pathName_.empty() ? std::string(kUntitled) : FileNamePart(pathName_);
+}
+
+void CVLXApp::UpdateTitle() {
+    if (frame_)
+        frame_->setWindowTitle(QFile::decodeName(Title().c_str()) + QStringLiteral(" - ") +
+                               QString::fromLatin1(kProgramTitle));
+}
+
+void CVLXApp::SetPathName(const std::string& path, bool addToRecentFiles) {
+    pathName_ = path;
+    if (addToRecentFiles && !path.empty())
+        AddToRecentFileList(path);
+    UpdateTitle();
+}
+
+void CVLXApp::LoadRecentFileList() {
+    recentFiles_.clear();
+    for (int n = 1; n <= kRecentFileCount; ++n) {
+        std::string path = overlay_.GetString(kSectionRecentFileList, RecentFileKey(n), "");
+        if (!path.empty())
+            recentFiles_.push_back(std::move(path));
+    }
+}
+
+void CVLXApp::SaveRecentFileList() {
+    for (int n = 1; n <= kRecentFileCount; ++n) {
+        const auto index = static_cast<std::size_t>(n - 1);
+        const std::string path = index < recentFiles_.size() ? recentFiles_[index] : "";
+        if (overlay_.GetString(kSectionRecentFileList, RecentFileKey(n), "") != path)
+            overlay_.WriteString(kSectionRecentFileList, RecentFileKey(n), path);
+    }
+    if (frame_)
+        frame_->SetRecentFiles(recentFiles_);
+}
+
+void CVLXApp::AddToRecentFileList(const std::string& path) {
+    const std::string absolute =
+        QFile::encodeName(QFileInfo(QFile::decodeName(path.c_str())).absoluteFilePath())
+            .toStdString();
+    recentFiles_.erase(std::remove(recentFiles_.begin(), recentFiles_.end(), absolute),
+                       recentFiles_.end());
+    recentFiles_.insert(recentFiles_.begin(), absolute);
+    if (recentFiles_.size() > static_cast<std::size_t>(kRecentFileCount))
+        recentFiles_.resize(static_cast<std::size_t>(kRecentFileCount));
+    SaveRecentFileList();
+}
+
+// ---- File commands ------------------------------------------------------------------
+
+void CVLXApp::OnFileNew() {
+    if (frame_ && frame_->IsSystemSettingsOpen()) {
+        ShowMessageBox(nullptr, kCloseSettingsFirst, "Error", kMbIconStop);
+        return;
+    }
+    if (!SaveModified())
+        return;
+    doc_->OnNewDocument();
+    doc_->SetModifiedFlag(false);
+    SetPathName({});
+    if (frame_ && firstNewDone_ == 1)
+        frame_->OnSetupWizard();
+    firstNewDone_ = 1;
+}
+
+std::string CVLXApp::AskFileName(bool save, const std::string& suggested) {
+    std::string path = fileDialog ? fileDialog(frame_.get(), save, suggested) : std::string();
+    // A name typed without an extension gets the calibration extension.
+    if (save && !path.empty() && FileNamePart(path).find('.') == std::string::npos)
+        path += kCalibrationExtension;
+    return path;
+}
+
+void CVLXApp::OnFileOpen() {
+    const std::string path = AskFileName(false, pathName_);
+    if (!path.empty())
+        OpenDocumentFile(path);
+}
+
+bool CVLXApp::OpenDocumentFile(const std::string& path) {
+    if (!SaveModified())
+        return false;
+    if (!doc_->OnOpenDocument(path))
+        return false;
+    SetPathName(path);
+    return true;
+}
+
+void CVLXApp::OnOpenRecentFile(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= recentFiles_.size())
+        return;
+    const std::string path = recentFiles_[static_cast<std::size_t>(index)];
+    if (!SaveModified())
+        return;
+    if (!doc_->OnOpenDocument(path)) {
+        // A file that cannot be opened leaves the list, as the framework does.
+        recentFiles_.erase(recentFiles_.begin() + index);
+        SaveRecentFileList();
+        return;
+    }
+    SetPathName(path);
+}
+
+bool CVLXApp::DoSave(const std::string& path) {
+    std::string target = path;
+    if (target.empty()) {
+        const std::string suggested = pathName_.empty()
+                                          ? std::string(kNewFileName) + kCalibrationExtension
+                                      : FileNamePart(pathName_).find('.') == std::string::npos
+                                          ? pathName_ + kCalibrationExtension
+                                          : pathName_;
+        target = AskFileName(true, suggested);
+        if (target.empty())
+            return false;
+    }
+    if (!doc_->OnSaveDocument(target))
+        return false;
+    SetPathName(target);
+    return true;
+}
+
+bool CVLXApp::OnFileSave() {
+    return DoSave(pathName_);
+}
+
+bool CVLXApp::OnFileSaveAs() {
+    return DoSave({});
+}
+
+bool CVLXApp::SaveModified() {
+    if (!doc_ || !doc_->IsModified())
+        return true;
+    const std::string prompt = "Save changes to " + Title() + "?";
+    switch (
+        ShowMessageBox(frame_.get(), prompt, kProgramTitle, kMbYesNoCancel | kMbIconExclamation)) {
+    case kIdCancel:
+        return false;
+    case kIdYes:
+        return OnFileSave();
+    default:
+        return true;
+    }
+}
+
+// ---- Controller commands ------------------------------------------------------------
+
+bool CVLXApp::IsConnected() const {
+    return controller_ && controller_->Monitor().is_connected() == 1;
+}
+
+int CVLXApp::SelectedTable() const {
+    return doc_ ? doc_->Display.I32(DisplayBlock::kSelectedNVMTable) : 0;
+}
+
+void CVLXApp::OnSelectTable(int table) {
+    doc_->Display.SetI32(DisplayBlock::kSelectedNVMTable, table);
+    doc_->SetModifiedFlag();
+}
+
+void CVLXApp::RunTransfer(int direction) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    controller_->TransferCalibration(direction);
+    QApplication::restoreOverrideCursor();
+    frame_->EndProgress();
+}
+
+void CVLXApp::OnWriteCalibration() {
+    RunTransfer(1);
+}
+
+void CVLXApp::OnReadCalibration() {
+    if (!SaveModified())
+        return;
+    // The readback is named after its table; it does not join the recent files.
+    SetPathName(ReadbackPathName(pathName_, SelectedTable()), false);
+    RunTransfer(0);
+    doc_->RefreshViews(1);
+    controller_->RefreshSettingsSheet(0);
+}
+
+void CVLXApp::OnDumpControllerState() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    controller_->DumpControllerState(options_.paths.ramDumpFile);
+    QApplication::restoreOverrideCursor();
+    if (openWithDesktop)
+        openWithDesktop(options_.paths.ramDumpFile);
+}
+
+void CVLXApp::OnSendMail() {
+    SupportMailRequest request;
+    request.doc = doc_.get();
+    request.pathName = pathName_;
+    request.title = Title();
+    request.controller = controller_;
+    request.ramDumpPath = options_.paths.ramDumpFile;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The mail program's window is the user's now; this window takes no input meanwhile.
+    frame_->setEnabled(false);
+    SendSupportMail(request, *mail_);
+    frame_->setEnabled(true);
+    QApplication::restoreOverrideCursor();
+}
+
+void CVLXApp::OnCommSettings() {
+    CTCS_Monitor* monitor = controller_ ? &controller_->Monitor() : nullptr;
+    if (monitor && monitor->is_usb_direct())
+        ShowMessageBox(frame_.get(),
+                       "A controller has been connected via USB Direct. USB Direct connects "
+                       "automatically, and no communication settings are necessary for this "
+                       "controller. The settings displayed on this screen are for information "
+                       "only, and will have no effect with this controller.",
+                       "USB Direct Connection Detected:", kMbIconInformation);
+    if (!options_.portLister && !ownLister_)
+        ownLister_ = std::make_unique<QtPortLister>();
+    PortLister& lister = options_.portLister ? *options_.portLister : *ownLister_;
+    CComSelectDlg dialog(overlay_, lister, monitor, kSimPortName, frame_.get());
+    RunModal(dialog);
+}
+
+int CVLXApp::ShowHelpFile(const std::string& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
+    return 1;
+}
+
+// ---- DocumentPlatform ---------------------------------------------------------------
+
+void CVLXApp::WriteDesktopShortcut(const std::string& programDir) {
+    if (!options_.desktopShortcut)
+        return;
+    const std::string target =
+        QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+    if (options_.desktopDir.empty())
+        CreateDesktopShortcut(target, kShortcutName, programDir, kShortcutDescription,
+                              SpecialFolder::kDesktop);
+    else
+        CreateDesktopShortcutIn(options_.desktopDir, target, kShortcutName, programDir,
+                                kShortcutDescription);
+}
+
+void CVLXApp::ShowStartupDialogs(bool about, bool gettingStarted) {
+    if (!options_.startupDialogs)
+        return;
+    if (about) {
+        CAboutDlg dialog(overlay_, options_.paths.programDir);
+        RunModal(dialog);
+    }
+    if (gettingStarted) {
+        CStartDlg dialog(overlay_);
+        RunModal(dialog);
+    }
+}
+
+} // namespace vexa

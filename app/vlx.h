@@ -1,0 +1,160 @@
+#pragma once
+// CVLXApp: the windowed program's application object. It refuses a second running copy,
+// opens the settings file, creates the one document with its controller link, the main
+// window and its view, processes the command line (a calibration to open, else File>New),
+// and handles the File commands (New with its guard, Open, Save, Save As, the recent
+// files) and the controller commands of the File and View menus.
+#include "app/overlaysettings.h"
+#include "core/inifile.h"
+#include "core/instancelock.h"
+#include "core/programpaths.h"
+#include "core/vlxdoc.h"
+#include "link/serialdevicefactory.h"
+#include "link/supportpackage.h"
+#include "sim/simoptions.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace vexa {
+
+class CHidDevice;
+class CMainFrame;
+class CVLXController;
+class HidBackend;
+class PortLister;
+class SimTransport;
+class TimerService;
+
+inline constexpr const char* kCalibrationFilter = "VEXA Calibration Files (*.gvr)";
+inline constexpr const char* kCalibrationExtension = ".gvr";
+inline constexpr const char* kNewFileName = "VEXA-Cal";
+inline constexpr const char* kUntitled = "Untitled";
+
+struct AppOptions {
+    ProgramPaths paths;
+    bool demo = false;    // the virtual controller is the port for this run
+    std::string fileName; // a calibration to open at start-up instead of File>New
+    // Tests switch off what reaches outside the test: the lock of the running copy, the
+    // desktop entry, the start-up dialogs, the USB link.
+    bool singleInstance = true;
+    std::string lockPath;        // empty: the lock of the user's running copy
+    bool desktopShortcut = true; // written into the user's desktop directory ...
+    std::string desktopDir;      // ... or into this one when set
+    bool startupDialogs = true;
+    bool usbLink = true;
+    // The virtual controller behind the "Virtual controller (demo)" port.
+    SimOptions simOptions = DefaultDemoSimOptions();
+    // Timers of the controller link; null: QTimer-backed timers.
+    TimerService* timers = nullptr;
+    // The ports the port dialog lists; null: the system's.
+    PortLister* portLister = nullptr;
+    // The mail program; null: xdg-email.
+    std::unique_ptr<MailProgram> mail;
+
+    static SimOptions DefaultDemoSimOptions();
+};
+
+// Parses the command line (without the program's name) into options; false with a reason
+// in error for a bad command line.
+bool OptionsFromCommandLine(const std::vector<std::string>& args, const char* argv0,
+                            AppOptions& options, std::string& error);
+
+class CVLXApp : public DocumentPlatform {
+public:
+    explicit CVLXApp(AppOptions options);
+    ~CVLXApp() override;
+    CVLXApp(const CVLXApp&) = delete;
+    CVLXApp& operator=(const CVLXApp&) = delete;
+
+    // Start-up. false: quit at once (a second copy, or the calibration named on the
+    // command line could not be opened).
+    bool InitInstance();
+
+    CMainFrame* Frame() const { return frame_.get(); }
+    CVLXDoc* Doc() const { return doc_.get(); }
+    CVLXController* Controller() const { return controller_; }
+    SettingsStore& Settings() { return overlay_; }
+    const AppOptions& Options() const { return options_; }
+    SimTransport* VirtualController() const { return sim_.get(); }
+
+    // ---- File commands --------------------------------------------------------------
+    // File>New: refused while the System Settings window is open; after every New but the
+    // first, the Initial Setup wizard runs.
+    void OnFileNew();
+    void OnFileOpen();
+    bool OnFileSave();
+    bool OnFileSaveAs();
+    // Asks to save a modified document: true to go on (saved, or not wanted), false when
+    // the user cancelled or the save failed.
+    bool SaveModified();
+    // Opens path as File>Open does after its dialog (asks to save first). On success the
+    // path goes to the top of the recent-file list.
+    bool OpenDocumentFile(const std::string& path);
+    void OnOpenRecentFile(int index);
+    int FirstNewDone() const { return firstNewDone_; }
+
+    const std::string& PathName() const { return pathName_; }
+    std::string Title() const;
+    void SetPathName(const std::string& path, bool addToRecentFiles = true);
+    const std::vector<std::string>& RecentFiles() const { return recentFiles_; }
+
+    // The standard open and save dialogs; tests answer them. save: the save dialog with
+    // suggested as the proposed name. An empty result means cancelled.
+    std::function<std::string(QWidget* parent, bool save, const std::string& suggested)> fileDialog;
+    // Asks the desktop to open a file (the state dump).
+    std::function<void(const std::string& path)> openWithDesktop;
+
+    // ---- Controller commands --------------------------------------------------------
+    bool IsConnected() const;
+    void OnWriteCalibration();
+    void OnReadCalibration();
+    void OnSelectTable(int table);
+    int SelectedTable() const;
+    void OnDumpControllerState();
+    void OnSendMail();
+    void OnCommSettings();
+
+    // The help viewer: shows a help file.
+    int ShowHelpFile(const std::string& path);
+
+    // ---- DocumentPlatform -----------------------------------------------------------
+    void WriteDesktopShortcut(const std::string& programDir) override;
+    void ShowStartupDialogs(bool about, bool gettingStarted) override;
+
+private:
+    void CreateControllerLink();
+    void WireCommands();
+    void UpdateTitle();
+    void LoadRecentFileList();
+    void SaveRecentFileList();
+    void AddToRecentFileList(const std::string& path);
+    bool DoSave(const std::string& path);
+    std::string AskFileName(bool save, const std::string& suggested);
+    void RunTransfer(int direction);
+
+    AppOptions options_;
+    std::unique_ptr<InstanceLock> lock_;
+    IniSettingsStore settings_;
+    OverlaySettingsStore overlay_;
+    std::unique_ptr<TimerService> ownTimers_;
+    TimerService* timers_ = nullptr;
+    SerialDeviceFactory factory_;
+    std::unique_ptr<SimTransport> sim_;
+    std::unique_ptr<HidBackend> hidBackend_;
+    std::unique_ptr<CHidDevice> hid_;
+    std::unique_ptr<PortLister> ownLister_;
+    std::unique_ptr<MailProgram> mail_;
+    std::unique_ptr<CVLXDoc> doc_;
+    CVLXController* controller_ = nullptr; // owned by the document
+    std::unique_ptr<CMainFrame> frame_;
+    std::string pathName_;
+    std::vector<std::string> recentFiles_;
+    int firstNewDone_ = 0;
+};
+
+} // namespace vexa

@@ -1,0 +1,27 @@
+#pragma once
+// The link between a generated control's widget and its ControlIdRegistry entry: the id is
+// kept as a property of the widget, so the main window can find the texts of whatever
+// widget the pointer rests on or the focus is in.
+#include <QWidget>
+
+namespace vexa {
+
+inline constexpr const char* kControlIdProperty = "vexaControlId";
+
+inline void SetControlId(QWidget* widget, int id) {
+    widget->setProperty(kControlIdProperty, id);
+}
+
+// The id of the widget or of the nearest parent that has one; 0 when none has.
+inline int ControlIdOf(const QWidget* widget) {
+    for (; widget; widget = widget->parentWidget()) {
+        const QVariant id = widget->property(kControlIdProperty);
+        if (id.isValid())
+            return id.toInt();
+        if (widget->isWindow())
+            break;
+    }
+    return 0;
+}
+
+} // namespace vexa

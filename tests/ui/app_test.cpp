@@ -1,0 +1,420 @@
+// The windowed program's menus and its File and controller commands, against the
+// in-process virtual controller.
+#include "core/settingskeys.h"
+#include "core/transmissioncatalogue.h"
+#include "frame/commandids.h"
+#include "graph/vlxview.h"
+#include "sim/simtransport.h"
+#include "uifixture.h"
+
+#include <QDialog>
+#include <QProgressBar>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+namespace vexa::testing {
+namespace {
+
+std::vector<std::vector<std::string>> MenuTree(CMainFrame& frame) {
+    std::vector<std::vector<std::string>> tree;
+    for (QAction* top : frame.menuBar()->actions()) {
+        std::vector<std::string> items = MenuItems(top->menu());
+        items.insert(items.begin(), top->text().toStdString());
+        tree.push_back(items);
+    }
+    return tree;
+}
+
+void LoadDemo(CVLXDoc& doc) {
+    SelectionEntry demo;
+    demo.fileName = "Demo.def";
+    demo.logicalName = "Demo";
+    demo.transmissionType = "4L60E";
+    ApplyTransmissionType(doc, demo);
+}
+
+TEST_F(AppTest, MenusListTheCommandsInOrderWithTheirAccelerators) {
+    Start();
+    const std::vector<std::vector<std::string>> expected = {
+        {"&File",
+         "&New\tCtrl+N",
+         "&Open...\tCtrl+O",
+         "&Save\tCtrl+S",
+         "Save &As...",
+         "E-&mail Data to Tech Support for Assistance",
+         "&Dump Controller System State",
+         "-",
+         "&Write Calibration to Controller",
+         "R&ead Calibration from Controller",
+         "-",
+         "Read/Write Table #&1",
+         "Read/Write Table #&2",
+         "-",
+         "&Print...\tCtrl+P",
+         "Print Pre&view",
+         "P&rint Setup...",
+         "-",
+         "Recent File",
+         "-",
+         "E&xit"},
+        {"&Edit", "&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"},
+        {"&View", "&Toolbar", "&Status Bar", "&Dashboard", "Initial Setup &Wizard",
+         "&Configure System Settings", "Co&mmunication Setup..."},
+        {"&Help", "&Help Topics", "-", "&Getting Started...",
+         "&About VEXA Transmission Control..."},
+    };
+    EXPECT_EQ(MenuTree(Frame()), expected);
+
+    const auto keys = [this](int id) {
+        QStringList list;
+        for (const QKeySequence& key : Frame().Action(id)->shortcuts())
+            list << key.toString();
+        return list.join(QStringLiteral(", ")).toStdString();
+    };
+    EXPECT_EQ(keys(kIdEditUndo), "Ctrl+Z, Alt+Backspace");
+    EXPECT_EQ(keys(kIdEditCut), "Ctrl+X, Shift+Del");
+    EXPECT_EQ(keys(kIdEditCopy), "Ctrl+C, Ctrl+Ins");
+    EXPECT_EQ(keys(kIdEditPaste), "Ctrl+V, Shift+Ins");
+    EXPECT_EQ(keys(kIdHelp), "F1");
+    EXPECT_EQ(keys(kIdContextHelp), "Shift+F1");
+    EXPECT_EQ(keys(kIdNextPane), "F6");
+    EXPECT_EQ(keys(kIdPrevPane), "Shift+F6");
+
+    // Prompts: the status text and the tool tip.
+    EXPECT_EQ(Frame().Action(kIdViewDashboard)->statusTip().toStdString(),
+              "Show or hide the dashboard to monitor live data");
+    EXPECT_EQ(Frame().Action(kIdViewDashboard)->toolTip().toStdString(), "Toggle Dashboard");
+    EXPECT_EQ(Frame().Action(kIdCommSettings)->toolTip().toStdString(),
+              "Show  Communication Setup");
+    EXPECT_EQ(Frame().MessageText().toStdString(), "For Help, press F1");
+}
+
+TEST_F(AppTest, WithoutAMailProgramTheMailCommandIsNotOffered) {
+    Start(Options(true, false));
+    const std::vector<std::string> file = MenuItems(Frame().menuBar()->actions()[0]->menu());
+    EXPECT_EQ(std::vector<std::string>(file.begin() + 3, file.begin() + 6),
+              (std::vector<std::string>{"Save &As...", "&Dump Controller System State", "-"}));
+}
+
+TEST_F(AppTest, ControllerCommandsAreEnabledExactlyWhileConnected) {
+    Start();
+    const std::vector<int> controller = {kIdWriteCalibration, kIdReadCalibration, kIdDumpState};
+    const std::vector<int> always = {
+        kIdFileNew,       kIdFileOpen,     kIdFileSave,    kIdFileSaveAs, kIdTable1,
+        kIdTable2,        kIdFilePrint,    kIdAppExit,     kIdAppAbout,   kIdGettingStarted,
+        kIdViewDashboard, kIdCommSettings, kIdFileSendMail};
+    const std::vector<int> never = {kIdEditUndo, kIdEditCut, kIdEditCopy, kIdEditPaste};
+    for (int id : controller)
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (int id : always)
+        EXPECT_TRUE(Enabled(id)) << id;
+    for (int id : never)
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_FALSE(Frame().RunCommand(kIdWriteCalibration));
+
+    Connect();
+    for (int id : controller)
+        EXPECT_TRUE(Enabled(id)) << id;
+    for (int id : never)
+        EXPECT_FALSE(Enabled(id)) << id;
+
+    app->Controller()->Monitor().set_connected(0);
+    for (int id : controller)
+        EXPECT_FALSE(Enabled(id)) << id;
+}
+
+TEST_F(AppTest, TableItemsCarryTheRadioMarkOfTheSelectedTable) {
+    Start();
+    Frame().UpdateCommandUI();
+    EXPECT_TRUE(Frame().Action(kIdTable1)->isChecked());
+    EXPECT_FALSE(Frame().Action(kIdTable2)->isChecked());
+    EXPECT_FALSE(Doc().IsModified());
+    ASSERT_TRUE(Frame().RunCommand(kIdTable2));
+    EXPECT_EQ(app->SelectedTable(), 1);
+    EXPECT_TRUE(Doc().IsModified());
+    EXPECT_FALSE(Frame().Action(kIdTable1)->isChecked());
+    EXPECT_TRUE(Frame().Action(kIdTable2)->isChecked());
+}
+
+TEST_F(AppTest, NewAsksToSaveAModifiedCalibrationAndRunsTheWizardAfterTheFirst) {
+    Start();
+    EXPECT_EQ(Title(), "Untitled - VEXA Transmission Control");
+    EXPECT_EQ(app->FirstNewDone(), 1);
+    int wizards = 0;
+    Frame().setupWizardFactory = [&wizards](CMainFrame&) {
+        ++wizards;
+        return std::make_unique<QDialog>();
+    };
+
+    Doc().Point(0, 3) = 123;
+    Doc().SetModifiedFlag();
+    script.answers = {kIdCancel};
+    ASSERT_TRUE(Frame().RunCommand(kIdFileNew));
+    ASSERT_EQ(script.shown.size(), 1u);
+    EXPECT_EQ(script.shown[0].text, "Save changes to Untitled?");
+    EXPECT_EQ(script.shown[0].flags, unsigned{kMbYesNoCancel | kMbIconExclamation});
+    EXPECT_EQ(Doc().Point(0, 3), 123); // cancelled: nothing happened
+    EXPECT_TRUE(Doc().IsModified());
+    EXPECT_EQ(wizards, 0);
+
+    script.answers = {kIdNo};
+    ASSERT_TRUE(Frame().RunCommand(kIdFileNew));
+    EXPECT_NE(Doc().Point(0, 3), 123);
+    EXPECT_FALSE(Doc().IsModified());
+    EXPECT_EQ(wizards, 1);
+    EXPECT_TRUE(dialogRequests.empty());
+}
+
+TEST_F(AppTest, NewIsRefusedWhileSystemSettingsIsOpen) {
+    Start();
+    Doc().Point(0, 3) = 123;
+    auto* sheet = new QWidget;
+    Frame().SetSystemSettingsWindow(sheet);
+    ASSERT_TRUE(Frame().RunCommand(kIdFileNew));
+    ASSERT_EQ(script.shown.size(), 1u);
+    EXPECT_EQ(script.shown[0].caption, "Error");
+    EXPECT_EQ(script.shown[0].text, "Please close the \"System Settings\" window before "
+                                    "selecting the \"New File\" option.");
+    EXPECT_EQ(script.shown[0].flags, unsigned{kMbIconStop});
+    EXPECT_EQ(Doc().Point(0, 3), 123);
+    // With it open, the wizard does not open either; closed, New works again.
+    int wizards = 0;
+    Frame().setupWizardFactory = [&wizards](CMainFrame&) {
+        ++wizards;
+        return std::unique_ptr<QDialog>();
+    };
+    Frame().OnSetupWizard();
+    EXPECT_EQ(wizards, 0);
+    delete sheet;
+    EXPECT_FALSE(Frame().IsSystemSettingsOpen());
+    ASSERT_TRUE(Frame().RunCommand(kIdFileNew));
+    EXPECT_NE(Doc().Point(0, 3), 123);
+}
+
+TEST_F(AppTest, SaveAsOpenAndTheRecentFileList) {
+    Start();
+    LoadDemo(Doc());
+    Doc().Point(0, 4) = 61;
+    dialogAnswers = {dir.File("mine")};
+    ASSERT_TRUE(Frame().RunCommand(kIdFileSaveAs));
+    ASSERT_EQ(dialogRequests.size(), 1u);
+    EXPECT_TRUE(dialogRequests[0].save);
+    EXPECT_EQ(dialogRequests[0].suggested, "VEXA-Cal.gvr");
+    const std::string saved = dir.File("mine.gvr"); // the extension is added
+    EXPECT_TRUE(std::filesystem::exists(saved));
+    EXPECT_EQ(Title(), "mine.gvr - VEXA Transmission Control");
+    EXPECT_FALSE(Doc().IsModified());
+    EXPECT_EQ(app->RecentFiles(), std::vector<std::string>{saved});
+    EXPECT_EQ(app->Settings().GetString(kSectionRecentFileList, "File1", ""), saved);
+
+    // Save with a name writes without asking.
+    Doc().Point(0, 4) = 62;
+    Doc().SetModifiedFlag();
+    ASSERT_TRUE(Frame().RunCommand(kIdFileSave));
+    EXPECT_EQ(dialogRequests.size(), 1u);
+
+    script.answers = {kIdNo};
+    ASSERT_TRUE(Frame().RunCommand(kIdFileNew));
+    EXPECT_EQ(Title(), "Untitled - VEXA Transmission Control");
+    dialogAnswers = {saved};
+    ASSERT_TRUE(Frame().RunCommand(kIdFileOpen));
+    EXPECT_FALSE(dialogRequests.back().save);
+    EXPECT_EQ(Doc().Point(0, 4), 62);
+    EXPECT_EQ(Title(), "mine.gvr - VEXA Transmission Control");
+    EXPECT_TRUE(StopBoxes().empty());
+
+    // A file that cannot be opened changes nothing, and leaves the recent list.
+    std::ofstream(dir.File("broken.gvr")) << "not a calibration";
+    EXPECT_FALSE(app->OpenDocumentFile(dir.File("broken.gvr")));
+    EXPECT_EQ(Doc().Point(0, 4), 62);
+    EXPECT_EQ(Title(), "mine.gvr - VEXA Transmission Control");
+    ASSERT_FALSE(script.shown.empty());
+    EXPECT_EQ(script.shown.back().caption, "Invalid Calibration File Format:");
+
+    // The list keeps five, newest first, each once.
+    for (int i = 0; i < 6; ++i) {
+        dialogAnswers = {dir.File("copy" + std::to_string(i) + ".gvr")};
+        ASSERT_TRUE(app->OnFileSaveAs());
+    }
+    ASSERT_EQ(app->RecentFiles().size(), 5u);
+    EXPECT_EQ(app->RecentFiles()[0], dir.File("copy5.gvr"));
+    EXPECT_EQ(app->RecentFiles()[4], dir.File("copy1.gvr"));
+    std::filesystem::remove(dir.File("copy4.gvr"));
+    app->OnOpenRecentFile(1);
+    EXPECT_EQ(app->RecentFiles().size(), 4u);
+    EXPECT_EQ(app->Settings().GetString(kSectionRecentFileList, "File5", "none"), "");
+}
+
+TEST_F(AppTest, ExitAsksToSaveAndCancelKeepsTheWindow) {
+    Start();
+    Frame().show();
+    Doc().SetModifiedFlag();
+    script.answers = {kIdCancel};
+    EXPECT_FALSE(Frame().close());
+    EXPECT_TRUE(Frame().isVisible());
+    // Yes saves first; a cancelled save dialog keeps the window too.
+    script.answers = {kIdYes};
+    EXPECT_FALSE(Frame().close());
+    EXPECT_EQ(dialogRequests.size(), 1u);
+    script.answers = {kIdNo};
+    EXPECT_TRUE(Frame().close());
+}
+
+TEST_F(AppTest, WriteThenReadThroughTheVirtualController) {
+    Start();
+    Connect();
+    LoadDemo(Doc());
+    ASSERT_TRUE(Doc().SetIntVariable("WOTTPS", 77));
+    Doc().Point(0, 2) = 40;
+    std::string status;
+
+    // The progress bar shows while the transfer runs and the status bar keeps painting.
+    int progressShown = 0;
+    int paints = 0;
+    struct Counter : QObject {
+        int* shown;
+        int* paints;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Show)
+                ++*shown;
+            if (event->type() == QEvent::Paint)
+                ++*paints;
+            return false;
+        }
+    } counter;
+    counter.shown = &progressShown;
+    counter.paints = &paints;
+    Frame().Progress()->installEventFilter(&counter);
+    Frame().show();
+    QApplication::processEvents();
+    paints = 0;
+
+    ASSERT_TRUE(Frame().RunCommand(kIdWriteCalibration));
+    EXPECT_TRUE(StopBoxes().empty()) << StopBoxes().front();
+    EXPECT_EQ(Frame().MessageText().toStdString(), "Write to controller NVM table 1 complete.");
+    EXPECT_EQ(progressShown, 1);
+    EXPECT_GT(paints, 0);
+    EXPECT_FALSE(Frame().Progress()->isVisible());
+    EXPECT_EQ(app->VirtualController()->Controller().Eeprom(0)[0x04], 40); // Shift12 point 2
+
+    ASSERT_TRUE(Doc().SetIntVariable("WOTTPS", 5));
+    Doc().Point(0, 2) = 90;
+    Doc().SetModifiedFlag();
+    script.answers = {kIdNo};
+    ASSERT_TRUE(Frame().RunCommand(kIdReadCalibration));
+    EXPECT_EQ(script.shown.front().text, "Save changes to Untitled?");
+    EXPECT_TRUE(StopBoxes().empty()) << StopBoxes().front();
+    EXPECT_EQ(Doc().FindIntVariable("WOTTPS").Get(), 77);
+    EXPECT_EQ(Doc().Point(0, 2), 40);
+    EXPECT_EQ(Frame().MessageText().toStdString(), "Read of controller NVM table 1 complete.");
+    EXPECT_EQ(Title(), "ControllerReadback_Table#1 - VEXA Transmission Control");
+    EXPECT_TRUE(app->RecentFiles().empty());
+    // What the graph shows is the value read.
+    EXPECT_FLOAT_EQ(Frame().View()->Engine().GetValue(0, 2), 40.0f);
+
+    // Table 2 is read into a name of its own.
+    ASSERT_TRUE(Frame().RunCommand(kIdTable2));
+    script.answers = {kIdNo};
+    ASSERT_TRUE(Frame().RunCommand(kIdReadCalibration));
+    EXPECT_EQ(Title(), "ControllerReadback_Table#2 - VEXA Transmission Control");
+}
+
+TEST_F(AppTest, TheStateDumpIsWrittenAndOpened) {
+    Start();
+    Connect();
+    ASSERT_TRUE(Frame().RunCommand(kIdDumpState));
+    EXPECT_EQ(opened, std::vector<std::string>{dir.File("RAMDump.txt")});
+    std::ifstream dump(dir.File("RAMDump.txt"));
+    int lines = 0;
+    for (std::string line; std::getline(dump, line);)
+        ++lines;
+    EXPECT_EQ(lines, 18);
+}
+
+TEST_F(AppTest, TheSupportMailCarriesTheCalibrationAndTheDump) {
+    Start();
+    Connect();
+    ASSERT_TRUE(Frame().RunCommand(kIdFileSendMail));
+    ASSERT_EQ(mail->sent.size(), 1u);
+    const SupportMail& sent = mail->sent[0];
+    EXPECT_EQ(sent.subject, "VEXA data for troubleshooting");
+    ASSERT_EQ(sent.attachments.size(), 2u);
+    EXPECT_EQ(sent.attachments[0].shownName, "Untitled.gvr");
+    EXPECT_EQ(sent.attachments[1].shownName, "RAMDump.txt");
+    EXPECT_TRUE(Frame().isEnabled());
+}
+
+TEST_F(AppTest, ASecondCopyIsRefusedWhileTheFirstRuns) {
+    const std::string lock = dir.File("copy.lock");
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The first copy: holds the lock until the test lets it go.
+        InstanceLock first(lock);
+        const char state = first.Acquire() == InstanceLock::Status::Acquired ? '1' : '0';
+        (void)!write(ready[1], &state, 1);
+        char done;
+        (void)!read(release[0], &done, 1);
+        _exit(0);
+    }
+    char state = 0;
+    ASSERT_EQ(read(ready[0], &state, 1), 1);
+    ASSERT_EQ(state, '1');
+
+    AppOptions options = Options();
+    options.singleInstance = true;
+    options.lockPath = lock;
+    app = std::make_unique<CVLXApp>(std::move(options));
+    EXPECT_FALSE(app->InitInstance());
+    ASSERT_EQ(script.shown.size(), 1u);
+    EXPECT_EQ(script.shown[0].caption, "Application Already Running!");
+    EXPECT_EQ(script.shown[0].text,
+              "This application is already running, and you cannot start a second session.  "
+              "Try holding down the \"ALT\" key and pressing the \"Tab\" key to switch to the "
+              "original instance.  If this does not work, try restarting Windows.");
+    EXPECT_EQ(script.shown[0].flags, unsigned{kMbIconStop});
+    EXPECT_EQ(app->Frame(), nullptr);
+
+    (void)!write(release[1], "x", 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    // Once the first copy is gone the program starts.
+    options = Options();
+    options.singleInstance = true;
+    options.lockPath = lock;
+    app = std::make_unique<CVLXApp>(std::move(options));
+    EXPECT_TRUE(app->InitInstance());
+    for (int fd : {ready[0], ready[1], release[0], release[1]})
+        close(fd);
+}
+
+TEST_F(AppTest, ACalibrationNamedOnTheCommandLineIsOpened) {
+    Start();
+    LoadDemo(Doc());
+    Doc().Point(1, 1) = 51;
+    ASSERT_TRUE(Doc().OnSaveDocument(dir.File("start.gvr")));
+    app.reset();
+
+    AppOptions options = Options();
+    options.fileName = dir.File("start.gvr");
+    Start(std::move(options));
+    EXPECT_EQ(Doc().Point(1, 1), 51);
+    EXPECT_EQ(Title(), "start.gvr - VEXA Transmission Control");
+    app.reset();
+
+    // A file that cannot be opened ends the start.
+    options = Options();
+    options.fileName = dir.File("missing.gvr");
+    app = std::make_unique<CVLXApp>(std::move(options));
+    EXPECT_FALSE(app->InitInstance());
+}
+
+} // namespace
+} // namespace vexa::testing
