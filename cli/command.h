@@ -26,5 +26,11 @@ int CmdSave(CommandContext& context);
 int CmdImage(CommandContext& context);
 int CmdConvert(CommandContext& context);
 int CmdRender(CommandContext& context);
+int CmdIdentify(CommandContext& context);
+int CmdDump(CommandContext& context);
+int CmdRead(CommandContext& context);
+int CmdWrite(CommandContext& context);
+int CmdMonitor(CommandContext& context);
+int CmdPorts(CommandContext& context);
 
 } // namespace vexa::cli

@@ -34,6 +34,22 @@ const CommandEntry kCommands[] = {
      "eeprom|flash]\n"
      "      a virtual controller on a pseudo-terminal, its path on the first line; D.H/F.m is\n"
      "      DeviceType.HardwareVersion/FirmwareVersion.FirmwareVersionMinor, e.g. 2.1/3.4"},
+    {"identify", vexa::cli::CmdIdentify,
+     "identify --port P            the controller's identity as JSON"},
+    {"dump", vexa::cli::CmdDump,
+     "dump --port P [-o FILE]      the controller's RAM into RAMDump.txt"},
+    {"read", vexa::cli::CmdRead,
+     "read --port P [--table 1|2] [--choice N] -o OUT.gvr  read a calibration from the controller"},
+    {"write", vexa::cli::CmdWrite,
+     "write --port P [--table 1|2] FILE.gvr  write a calibration into the controller"},
+    {"monitor", vexa::cli::CmdMonitor,
+     "monitor --port P FILE.gvr [--count N]  live data as CSV, one line per timer tick"},
+    {"ports", vexa::cli::CmdPorts,
+     "ports                        the serial ports, as the port dialog lists them\n"
+     "      P: a serial device path, usb, or sim (the virtual controller; with --identity,\n"
+     "      --faults, --seed, --nvm as for sim); every controller command also takes\n"
+     "      --trace FILE (every byte of the link); --choice N picks the Nth transmission type\n"
+     "      of a choice list in alphabetical order (default 1)"},
     {"demo", CmdDemo, "demo                         a short demonstration"},
 };
 

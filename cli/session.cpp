@@ -1,6 +1,20 @@
 #include "cli/session.h"
 
+#include "link/borrowedtransport.h"
+#include "link/serialport.h"
+#include "link/tracingtransport.h"
+
 #include <algorithm>
+#include <thread>
+
+#ifdef VEXA_HAVE_QT_SERIAL
+#include "link/qtserial_transport.h"
+
+#include <QCoreApplication>
+#endif
+#ifdef VEXA_HAVE_HIDAPI
+#include "link/hidapi_backend.h"
+#endif
 
 namespace vexa::cli {
 
@@ -54,6 +68,98 @@ std::vector<std::uint8_t> CliSession::Image() {
     if (!doc_->BuildMemoryImage(image))
         return {};
     return image;
+}
+
+std::string PortNameSettings::GetString(std::string_view section, std::string_view key,
+                                        std::string_view defaultValue) const {
+    if (section == kCommSettingsSection && key == kComPortNameKey)
+        return port_;
+    return std::string(defaultValue);
+}
+
+bool PortNameSettings::WriteString(std::string_view section, std::string_view key,
+                                   std::string_view value) {
+    if (section == kCommSettingsSection && key == kComPortNameKey)
+        port_ = std::string(value);
+    return true;
+}
+
+namespace {
+
+// The virtual controller keeps the memory layout of the definitions it is used with.
+void LayoutFromDeclarations(const DeclarationsBlock& d, SimLayout& layout) {
+    layout.nvmType = std::clamp(d.NVMType(), 0, 2);
+    if (d.CalBufferStart() >= 0)
+        layout.bufferStart = d.CalBufferStart();
+    if (d.CalBufferSize() > 0)
+        layout.bufferSize = d.CalBufferSize();
+    if (d.FlashBlockSize() > 0)
+        layout.flashBlockSize = d.FlashBlockSize();
+}
+
+} // namespace
+
+bool CliSession::AttachController(const ControllerOptions& options, std::string& error) {
+    CHidDevice* hid = nullptr;
+    Clock* clock = &SteadyClock::Instance();
+    if (options.port == "usb") {
+#ifdef VEXA_HAVE_HIDAPI
+        hidBackend_ = std::make_unique<HidapiBackend>();
+        hid_ = std::make_unique<CHidDevice>(*hidBackend_);
+        hid = hid_.get();
+#else
+        error = "This build has no USB HID support.";
+        return false;
+#endif
+    } else if (options.port == kSimPortName) {
+        SimOptions sim = options.sim;
+        if (!options.simLayoutGiven)
+            LayoutFromDeclarations(doc_->Declarations, sim.layout);
+        sim_ = std::make_unique<SimTransport>(simClock_, sim);
+        clock = &simClock_;
+        factory_.Register(kSimPortName, [this](const std::string&, int) {
+            return std::make_unique<BorrowedTransport>(*sim_);
+        });
+    } else {
+#ifdef VEXA_HAVE_QT_SERIAL
+        if (QCoreApplication::instance() == nullptr) {
+            static int argc = 1;
+            static char name[] = "vexa-cli";
+            static char* argv[] = {name, nullptr};
+            static QCoreApplication application(argc, argv);
+        }
+        RegisterQtSerialPorts(factory_);
+#else
+        error = "This build has no serial port support; use --port sim.";
+        return false;
+#endif
+    }
+    portSettings_.WriteString(kCommSettingsSection, kComPortNameKey,
+                              options.port == "usb" ? "" : options.port);
+    std::unique_ptr<ByteTransport> port =
+        std::make_unique<CSerialPort>(&portSettings_, &factory_, hid, *clock);
+    port = WithTraceFile(std::move(port), options.traceFile, *clock);
+    auto link = std::make_unique<CVLXController>(*doc_, std::move(port), timers_, *clock);
+    controller_ = link.get();
+    const int choice = options.choice;
+    controller_->SetTransmissionChooser([choice](const std::vector<std::string>& names,
+                                                 int& selected) {
+        selected = choice;
+        return names.empty() || (choice >= 0 && choice < static_cast<int>(names.size())) ? 1 : 0;
+    });
+    doc_->SetControllerLink(std::move(link));
+    // The monitor opened the port already; once more, to learn why when it failed.
+    if (!controller_->Monitor().transport().IsOpen())
+        return controller_->ReopenPort(error) == 1;
+    return true;
+}
+
+void CliSession::Wait(int ms) {
+    if (sim_)
+        simClock_.Advance(ms);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    timers_.Advance(ms);
 }
 
 } // namespace vexa::cli

@@ -8,6 +8,12 @@
 #include "core/inifile.h"
 #include "core/vlxdoc.h"
 #include "graph/graphengine.h"
+#include "link/hidbackend.h"
+#include "link/hiddevice.h"
+#include "link/serialdevicefactory.h"
+#include "link/vlxcontroller.h"
+#include "sim/simoptions.h"
+#include "sim/simtransport.h"
 
 #include <memory>
 #include <ostream>
@@ -47,6 +53,34 @@ private:
     std::string status_;
 };
 
+// Where the controller commands find the controller.
+struct ControllerOptions {
+    // A serial device path, "usb" (the controller's own USB interface) or "sim" (the
+    // virtual controller in this process, on virtual time).
+    std::string port;
+    std::string traceFile;       // every byte through the link, appended; empty: no trace
+    SimOptions sim;              // identity, faults and seed of "sim"
+    bool simLayoutGiven = false; // else the sim takes its layout from the definitions
+    int choice = 0;              // the entry of a transmission choice list, in sorted order
+};
+
+// The settings the link reads its port from: only the port name, never written back to
+// the user's settings file.
+class PortNameSettings : public SettingsStore {
+public:
+    int GetInt(std::string_view, std::string_view, int defaultValue) const override {
+        return defaultValue;
+    }
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view defaultValue) const override;
+    bool WriteInt(std::string_view, std::string_view, int) override { return true; }
+    bool WriteString(std::string_view section, std::string_view key,
+                     std::string_view value) override;
+
+private:
+    std::string port_;
+};
+
 class CliSession {
 public:
     explicit CliSession(CommandContext& context);
@@ -62,12 +96,31 @@ public:
     // $NVMType > 1, else 0x00, then the calibration built into it. Empty on failure.
     std::vector<std::uint8_t> Image();
 
+    // Creates the document's controller link on options.port, as the windowed program
+    // does, and hands it to the document. The link opens at once; false with a reason in
+    // error when it cannot (the text the port's open reports).
+    bool AttachController(const ControllerOptions& options, std::string& error);
+    CVLXController* Controller() { return controller_; }
+    ManualTimerService& Timers() { return timers_; }
+    // Lets ms pass for the link's timer: virtual time on "sim", a real pause otherwise.
+    void Wait(int ms);
+    bool VirtualTime() const { return sim_ != nullptr; }
+
 private:
     CommandContext& context_;
     IniSettingsStore settings_;
     CliHost host_;
     CGraphEngine engine_;
     GraphEngineCurveGraph graph_;
+    // The link's world; declared before the document, whose link uses it to the end.
+    ManualClock simClock_;
+    ManualTimerService timers_;
+    SerialDeviceFactory factory_;
+    PortNameSettings portSettings_;
+    std::unique_ptr<SimTransport> sim_;
+    std::unique_ptr<HidBackend> hidBackend_;
+    std::unique_ptr<CHidDevice> hid_;
+    CVLXController* controller_ = nullptr;
     std::unique_ptr<CVLXDoc> doc_;
 };
 

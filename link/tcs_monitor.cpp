@@ -568,29 +568,32 @@ int CTCS_Monitor::read_flash(int block, int count, std::string& error) {
 // ---- Identification and symbols ---------------------------------------------------------
 
 int CTCS_Monitor::read_version(std::uint16_t* deviceType, std::uint16_t* hardwareVersion,
-                               std::uint16_t* firmwareVersion, std::uint16_t* firmwareMinor) {
+                               std::uint16_t* firmwareVersion, std::uint16_t* firmwareMinor,
+                               std::string* errorOut) {
     Exchange exchange(*this);
     std::string error;
+    auto fail = [&](const std::string& what) {
+        if (errorOut != nullptr)
+            *errorOut = what;
+        set_connected(0);
+        return 0;
+    };
+    if (errorOut != nullptr)
+        errorOut->clear();
     std::string firmware;
     purge();
     if (read_wrt_cmd('w', "00", firmware, error)) {
-        if (firmware.size() < 2 || firmware[0] < '1' || firmware[1] < '0') {
-            set_connected(0);
-            return 0;
-        }
+        if (firmware.size() < 2 || firmware[0] < '1' || firmware[1] < '0')
+            return fail("Firmware version reply '" + firmware + "' is not a controller's.");
     } else {
         firmware = "10"; // a controller that does not know 'w' runs firmware 1.0
     }
     std::string product;
     purge();
-    if (!read_wrt_cmd('v', "00", product, error)) {
-        set_connected(0);
-        return 0;
-    }
-    if (product.size() < 2 || product[0] < '1' || product[1] < '1') {
-        set_connected(0);
-        return 0;
-    }
+    if (!read_wrt_cmd('v', "00", product, error))
+        return fail(error);
+    if (product.size() < 2 || product[0] < '1' || product[1] < '1')
+        return fail("Product version reply '" + product + "' is not a controller's.");
     int flags = 1;
     int firmwareDirection = 0;
     auto digit = [](char c) {

@@ -97,9 +97,11 @@ public:
     // Queries the firmware ('w') and product ('v') versions. Each pointer, when not null,
     // holds the old value and receives the new one. Returns 0 when no controller answered,
     // else 1 with the change bits: 0x04/0x08 firmware newer/older, 0x10/0x20 hardware
-    // greater/smaller, 0x40/0x80 device type greater/smaller.
+    // greater/smaller, 0x40/0x80 device type greater/smaller. error, when not null,
+    // receives what went wrong when the result is 0 (empty otherwise).
     int read_version(std::uint16_t* deviceType, std::uint16_t* hardwareVersion,
-                     std::uint16_t* firmwareVersion, std::uint16_t* firmwareMinor);
+                     std::uint16_t* firmwareVersion, std::uint16_t* firmwareMinor,
+                     std::string* error = nullptr);
     // RAM address of a symbol name or "\number"; 0 when it is neither.
     int lookup_symbol(const std::string& text) const;
     // The RAM byte named by text, 0..255, or -1000 when the name is unknown (no traffic)

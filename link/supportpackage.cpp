@@ -1,0 +1,138 @@
+#include "link/supportpackage.h"
+
+#include "core/atomicfile.h"
+#include "core/programpaths.h"
+#include "core/vlxdoc.h"
+#include "link/vlxcontroller.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace vexa {
+
+namespace {
+
+constexpr std::size_t kMaxPath = 260;
+
+bool IsExecutableFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+}
+
+// A fresh directory for the temporary copy; empty when none could be made.
+std::string MakeTempDirectory(const std::string& parent) {
+    std::error_code ec;
+    std::string base = parent.empty() ? std::filesystem::temp_directory_path(ec).string() : parent;
+    if (base.empty())
+        base = "/tmp";
+    std::string pattern = base + "/afxXXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr)
+        return {};
+    return pattern;
+}
+
+} // namespace
+
+bool XdgEmailProgram::Available() const {
+    const char* path = std::getenv("PATH");
+    if (path == nullptr)
+        return false;
+    std::string list(path);
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(':', start);
+        if (end == std::string::npos)
+            end = list.size();
+        const std::string dir = list.substr(start, end - start);
+        if (!dir.empty() && IsExecutableFile(dir + "/xdg-email"))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+std::vector<std::string> XdgEmailProgram::Arguments(const SupportMail& mail) {
+    std::vector<std::string> args{"xdg-email", "--subject", mail.subject};
+    for (const MailAttachment& attachment : mail.attachments) {
+        args.push_back("--attach");
+        args.push_back(attachment.path);
+    }
+    args.push_back(mail.recipientAddress);
+    return args;
+}
+
+int XdgEmailProgram::Send(const SupportMail& mail) {
+    std::vector<std::string> args = Arguments(mail);
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, "xdg-email", nullptr, nullptr, argv.data(), environ) != 0)
+        return kMailFailed;
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return kMailFailed;
+    return WEXITSTATUS(status) == 0 ? kMailSent : kMailFailed;
+}
+
+std::string CalibrationAttachmentName(const std::string& pathName, const std::string& title) {
+    std::string name = pathName.empty() ? title : StoredFileName(pathName);
+    if (name.find('.') == std::string::npos && name.size() + 4 < kMaxPath)
+        name += ".gvr";
+    return name;
+}
+
+int SendSupportMail(const SupportMailRequest& request, MailProgram& mail) {
+    CVLXDoc& doc = *request.doc;
+    if (!mail.Available()) {
+        doc.ShowMessage("Unable to load mail system support.", kSupportMessageCaption,
+                        kMbIconExclamation);
+        return -1;
+    }
+    const std::string shownName = CalibrationAttachmentName(request.pathName, request.title);
+    std::string calibrationPath;
+    std::string tempDirectory;
+    if (!request.pathName.empty() && !doc.IsModified()) {
+        calibrationPath = request.pathName;
+    } else {
+        // The copy carries the shown name, since the mail program shows the file's own name.
+        tempDirectory = MakeTempDirectory(request.tempDirectory);
+        if (tempDirectory.empty())
+            return -1;
+        calibrationPath = tempDirectory + "/" + shownName;
+        std::string error;
+        if (!WriteFileAtomically(calibrationPath, doc.SaveToBytes(), error)) {
+            std::error_code ec;
+            std::filesystem::remove_all(tempDirectory, ec);
+            return -1;
+        }
+    }
+    if (request.controller != nullptr)
+        request.controller->DumpControllerState(request.ramDumpPath);
+
+    SupportMail message;
+    message.subject = kSupportMailSubject;
+    message.recipientName = kSupportRecipientName;
+    message.recipientAddress = kSupportRecipientAddress;
+    message.attachments = {{calibrationPath, shownName},
+                           {request.ramDumpPath, StoredFileName(request.ramDumpPath)}};
+    const int result = mail.Send(message);
+    if (result != kMailSent && result != kMailUserAbort && result != kMailLoginFailure)
+        doc.ShowMessage("Send Mail failed to send message.", kSupportMessageCaption,
+                        kMbIconExclamation);
+    if (!tempDirectory.empty() && !mail.ReadsAttachmentsLater()) {
+        std::error_code ec;
+        std::filesystem::remove_all(tempDirectory, ec);
+    }
+    return result;
+}
+
+} // namespace vexa

@@ -1,0 +1,281 @@
+// Calibration transfer against the virtual controller: EEPROM and flash, both directions,
+// both tables, the progress texts, the retries and every failure message.
+#include "controllerfixture.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace vexa {
+namespace {
+
+using testing::ControllerFixture;
+using testing::FlashDeclarations;
+using testing::FlashSimOptions;
+using testing::LayoutDefinition;
+
+std::vector<std::uint8_t> Pattern(int size, int seed) {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    for (int i = 0; i < size; ++i)
+        bytes[static_cast<std::size_t>(i)] =
+            static_cast<std::uint8_t>((i * 37 + seed * 11 + 1) % 251 + 2);
+    return bytes;
+}
+
+class Transfer : public ::testing::Test, protected ControllerFixture {
+protected:
+    void StartEeprom(const SimOptions& options = {}) {
+        Start(options, 0, {{"eeprom.def", LayoutDefinition("EepromBox", 64, 0)}});
+        ChooseType("eeprom.def");
+    }
+    void StartFlash(int nvmType, int size = 600, SimOptions options = FlashSimOptions()) {
+        options.layout.nvmType = nvmType;
+        Start(options, nvmType,
+              {{"flash.def", LayoutDefinition("FlashBox", size, nvmType, FlashDeclarations())}});
+        ChooseType("flash.def");
+    }
+};
+
+TEST_F(Transfer, EepromWriteAndReadBothTables) {
+    StartEeprom();
+    for (int table : {0, 1}) {
+        SelectTable(table);
+        SetVariables(Pattern(64, table));
+        const std::vector<std::uint8_t> image = DocImage();
+        std::vector<std::pair<int, int>> progress;
+        controller->SetProgressCallback(
+            [&](int done, int total) { progress.emplace_back(done, total); });
+        host.statusTexts.clear();
+        ASSERT_EQ(controller->TransferCalibration(1), 1) << table;
+        EXPECT_EQ(EepromTable(table, 64), image);
+        // EEHIADR tells the firmware which table was written last.
+        EXPECT_EQ(sim->Controller().Ram(0x45), table == 0 ? 1 : 0);
+        EXPECT_FALSE(sim->Controller().EepromWriteEnabled());
+        const std::string n = std::to_string(table + 1);
+        const std::vector<std::string> expectedStart = {"Writing controller NVM table " + n,
+                                                        "Writing controller NVM table " + n + "."};
+        EXPECT_EQ(std::vector<std::string>(host.statusTexts.end() - 8, host.statusTexts.end() - 6),
+                  expectedStart);
+        EXPECT_EQ(host.statusTexts.back(), "Write to controller NVM table " + n + " complete.");
+        EXPECT_EQ(progress.back(), std::make_pair(64, 64));
+        EXPECT_TRUE(host.messages.empty());
+
+        SetVariables(std::vector<std::uint8_t>(64, 0x11));
+        doc->SetModifiedFlag(false);
+        ASSERT_EQ(controller->TransferCalibration(0), 1);
+        EXPECT_EQ(DocImage(), image);
+        EXPECT_TRUE(doc->IsModified());
+        EXPECT_EQ(host.statusTexts.back(), "Read of controller NVM table " + n + " complete.");
+    }
+}
+
+TEST_F(Transfer, EepromCellsReadingErasedAreAskedThreeTimes) {
+    StartEeprom();
+    sim->Controller().Eeprom(0).assign(256, 0x42);
+    sim->Controller().Eeprom(0)[5] = 0xFF;
+    sim->Controller().Eeprom(0)[6] = 0x00;
+    ASSERT_EQ(controller->TransferCalibration(0), 1);
+    auto count = [&](const std::string& what) {
+        std::size_t n = 0;
+        for (std::size_t at = written.find(what); at != std::string::npos;
+             at = written.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("e05"), 3u);
+    EXPECT_EQ(count("e06"), 3u);
+    EXPECT_EQ(count("e07"), 1u);
+    const std::vector<std::uint8_t> image = DocImage();
+    EXPECT_EQ(image[5], 0xFF);
+    EXPECT_EQ(image[6], 0x00);
+}
+
+TEST_F(Transfer, FlashWorkedExampleCommandCharacters) {
+    StartFlash(1);
+    SelectTable(1);
+    SetVariables(Pattern(600, 3));
+    written.clear();
+    ASSERT_EQ(controller->TransferCalibration(1), 1);
+    // After the controller check, the frames and flash commands in this order, and the
+    // table marker last.
+    std::size_t at = 0;
+    for (const char* command : {"u200FF", "u300FF", "b05007", "u20057", "b05801"}) {
+        const std::size_t found = written.find(command, at);
+        ASSERT_NE(found, std::string::npos) << command;
+        at = found + 6;
+    }
+    EXPECT_EQ(written.substr(at), "f04500");
+    EXPECT_EQ(FlashAt(5120, 600), DocImage());
+}
+
+TEST_F(Transfer, FlashRoundTripsOnBothTablesAndTypes) {
+    for (int nvmType : {1, 2}) {
+        StartFlash(nvmType);
+        for (int table : {0, 1}) {
+            SelectTable(table);
+            SetVariables(Pattern(600, table + nvmType));
+            const std::vector<std::uint8_t> image = DocImage();
+            ASSERT_EQ(controller->TransferCalibration(1), 1);
+            EXPECT_EQ(FlashAt(4096 + 1024 * table, 600), image) << nvmType << table;
+            if (nvmType < 2)
+                EXPECT_EQ(sim->Controller().Ram(0x45), table == 0 ? 1 : 0);
+            else
+                EXPECT_EQ(sim->Controller().Ram(0x1045), 0x40);
+
+            SetVariables(std::vector<std::uint8_t>(600, 0x33));
+            ASSERT_EQ(controller->TransferCalibration(0), 1);
+            EXPECT_EQ(DocImage(), image);
+        }
+        EXPECT_TRUE(host.messages.empty());
+    }
+}
+
+TEST_F(Transfer, FlashImageFillingWholeBuffersProgramsOnlyFullBuffers) {
+    StartFlash(1, 1024);
+    SetVariables(Pattern(1024, 9));
+    written.clear();
+    ASSERT_EQ(controller->TransferCalibration(1), 1);
+    std::vector<std::string> commands;
+    const std::regex flashCommand("b0[0-9A-F]{4}");
+    for (auto it = std::sregex_iterator(written.begin(), written.end(), flashCommand);
+         it != std::sregex_iterator(); ++it)
+        commands.push_back(it->str());
+    EXPECT_EQ(commands, (std::vector<std::string>{"b04007", "b04807"}));
+    EXPECT_EQ(FlashAt(4096, 1024), DocImage());
+}
+
+TEST_F(Transfer, EmptyImageSendsOnlyTheFrame) {
+    StartFlash(1, 0);
+    written.clear();
+    ASSERT_EQ(controller->TransferCalibration(1), 1);
+    EXPECT_EQ(written.substr(written.size() - 6), "f04501");
+    EXPECT_EQ(written.find('u'), std::string::npos);
+    EXPECT_EQ(written.find('b'), std::string::npos);
+}
+
+TEST_F(Transfer, NoControllerFound) {
+    for (int direction : {1, 0}) {
+        StartEeprom();
+        settings.WriteString(kCommSettingsSection, kComPortNameKey, "/dev/nothing-here");
+        std::string error;
+        controller->ReopenPort(error);
+        host.messages.clear();
+        written.clear();
+        EXPECT_EQ(controller->TransferCalibration(direction), 0);
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].caption,
+                  direction ? "Calibration Write Error:" : "Calibration Read Error:");
+        EXPECT_EQ(host.messages[0].text.substr(0, 28),
+                  direction ? "Could not write data to memo" : "Could not read data from mem");
+        EXPECT_EQ(host.messages[0].flags, kMbIconStop | kMbTaskModal);
+        EXPECT_TRUE(written.empty());
+    }
+}
+
+TEST_F(Transfer, LayoutsThatCannotBeMovedAreRefusedBeforeAnythingIsSent) {
+    struct Case {
+        int nvmType;
+        int size;
+        std::string declarations;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {0, 300, "", "EEPROM table holds at most 256 bytes"},
+        {1, 600, "$FlashBlockSize 0\n$CalBufferSize 512\n",
+         "flash block size ($FlashBlockSize) of 0"},
+        {1, 600, "$FlashBlockSize 64\n$CalBufferSize 0\n", "($CalBufferSize) of 0 bytes"},
+        {1, 600, "$FlashBlockSize 64\n$CalBufferSize 384\n", "($CalBufferSize) of 384 bytes"},
+        {1, 600, "$FlashBlockSize 96\n$CalBufferSize 512\n",
+         "whole number of up to 256 flash blocks"},
+    };
+    for (const Case& c : cases) {
+        Start(FlashSimOptions(c.nvmType), c.nvmType,
+              {{"odd.def", LayoutDefinition("Odd", c.size, c.nvmType, c.declarations)}});
+        ChooseType("odd.def");
+        for (int direction : {1, 0}) {
+            host.messages.clear();
+            written.clear();
+            EXPECT_EQ(controller->TransferCalibration(direction), 0);
+            ASSERT_EQ(host.messages.size(), 1u) << c.expected;
+            EXPECT_NE(host.messages[0].text.find(c.expected), std::string::npos)
+                << host.messages[0].text;
+            EXPECT_EQ(host.messages[0].caption,
+                      direction ? "Calibration Write Error:" : "Calibration Read Error:");
+            EXPECT_TRUE(written.empty()) << c.expected;
+        }
+    }
+}
+
+TEST_F(Transfer, FlashVerificationFailureIsRetriedThenReported) {
+    SimOptions options = FlashSimOptions();
+    options.faults.badFlashAddress = 4096 + 10;
+    StartFlash(1, 600, options);
+    SetVariables(Pattern(600, 1));
+    EXPECT_EQ(controller->TransferCalibration(1), 0);
+    EXPECT_EQ(Captions(), (std::vector<std::string>{
+                              "Controller Flash Memory Write Error:",
+                              "Controller Flash Memory Write Error:", "Flash Write Error:"}));
+    EXPECT_EQ(
+        host.messages[0].text.rfind("Flash memory write verification failed at address 0x", 0), 0u)
+        << host.messages[0].text;
+    EXPECT_EQ(controller->Monitor().is_connected(), 0);
+}
+
+TEST_F(Transfer, SilentControllerMessagesAndUnchangedDocument) {
+    struct Case {
+        int nvmType;
+        int direction;
+        long silentAfter;
+        std::vector<std::string> captions;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {1,
+         1,
+         300,
+         {"Controller Flash Memory Write Error:", "Controller Flash Memory Write Error:",
+          "Flash Write Error:"},
+         "Communication timeout while attempting to write"},
+        {1,
+         0,
+         300,
+         {"Controller Flash Memory Read Error:"},
+         "Communication error while attempting to read"},
+        {0, 1, 300, {"EEPROM Byte Write Error:"}, "Error in function CTCS_Monitor::"},
+        {0, 0, 300, {"EEPROM Byte Read Error:"}, "Error in function CTCS_Monitor::read_NVM: "},
+    };
+    for (const Case& c : cases) {
+        SimOptions options = FlashSimOptions(c.nvmType);
+        options.faults.silentAfter = c.silentAfter;
+        if (c.nvmType == 0)
+            StartEeprom(options);
+        else
+            StartFlash(1, 600, options);
+        const int size = doc->Declarations.TotalBlockSize();
+        SetVariables(Pattern(size, 5));
+        const std::vector<std::uint8_t> before = DocImage();
+        host.messages.clear();
+        EXPECT_EQ(controller->TransferCalibration(c.direction), 0);
+        EXPECT_EQ(DocImage(), before);
+        ASSERT_FALSE(host.messages.empty());
+        // The EEPROM write's retries fail at once once the link is down; the table routine
+        // leaves the message to the caller, which reports the last error.
+        std::vector<std::string> captions = Captions();
+        if (c.nvmType == 0 && c.direction == 1)
+            captions.erase(captions.begin(), captions.end() - 1);
+        EXPECT_EQ(captions, c.captions) << c.nvmType << c.direction;
+        EXPECT_NE(host.messages.back().text.find(c.text), std::string::npos)
+            << host.messages.back().text;
+        EXPECT_EQ(controller->Monitor().is_connected(), 0);
+    }
+}
+
+TEST(ReadbackPath, NamesTheFileInTheCurrentFolder) {
+    EXPECT_EQ(ReadbackPathName("/home/u/cal/a.gvr", 0), "/home/u/cal/ControllerReadback_Table#1");
+    EXPECT_EQ(ReadbackPathName("C:\\Cal\\a.gvr", 1), "C:\\Cal\\ControllerReadback_Table#2");
+    EXPECT_EQ(ReadbackPathName("a.gvr", 1), "ControllerReadback_Table#2");
+    EXPECT_EQ(ReadbackPathName("", 0), "ControllerReadback_Table#1");
+}
+
+} // namespace
+} // namespace vexa
