@@ -6,6 +6,13 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
                     -Wformat=2 -Wimplicit-fallthrough)
 endif()
 
+if(VEXA_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  # Instrument every library for coverage, so the fuzzers are guided through the code
+  # under test and not only through their entry files.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(VEXA_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
@@ -74,8 +81,7 @@ function(vexa_fuzz name source)
   set_tests_properties(fuzz_replay.${name} PROPERTIES LABELS plain)
   if(VEXA_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     add_executable(${name}_fuzzer ${source})
-    target_compile_options(${name}_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_options(${name}_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name}_fuzzer PRIVATE -fsanitize=fuzzer)
     target_link_libraries(${name}_fuzzer PRIVATE ${ARG_DEPS})
   endif()
 endfunction()

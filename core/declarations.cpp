@@ -461,27 +461,58 @@ void CVLXDoc::ApplyProxyFormulas() {
     }
 }
 
+int CVLXDoc::ImageLayoutFits(std::size_t imageSize) const {
+    const int interpolation = Declarations.DynamicInterpolation();
+    const long long size = static_cast<long long>(imageSize);
+    const int used = UsedSlots();
+    for (int i = 0; i < used; ++i) {
+        const VariableSlot& slot = VariableTable[static_cast<std::size_t>(i)];
+        if (IsTableType(slot.type)) {
+            if (slot.flags == 0)
+                continue;
+            if (slot.index >= kNumCurves || interpolation == 0)
+                return 0;
+            if (slot.TableCells() == 0)
+                continue;
+            const long long first = CellPosition(slot, 0);
+            const long long last = CellPosition(slot, slot.TableCells() - 1) + slot.TableWidth();
+            if (first < 0 || last > size)
+                return 0;
+        } else if (slot.flags == 1) {
+            if (slot.index >= Declarations.StaticBlockSize())
+                return 0;
+            const long long position = ScalarPosition(slot);
+            if (ImageBytes(slot.type) > 0 &&
+                (position < 0 || position + ImageBytes(slot.type) > size))
+                return 0;
+        }
+    }
+    return 1;
+}
+
+long long CVLXDoc::CellPosition(const VariableSlot& slot, int cell) const {
+    return static_cast<long long>(Declarations.DynamicBlockStart()) + slot.TableStart() +
+           static_cast<long long>(slot.TableWidth()) * cell;
+}
+
+long long CVLXDoc::ScalarPosition(const VariableSlot& slot) const {
+    return static_cast<long long>(Declarations.StaticBlockStart()) + slot.index;
+}
+
 int CVLXDoc::BuildMemoryImage(std::vector<std::uint8_t>& image) {
     ApplyProxyFormulas();
     if (!RunFormulaList(true))
         return 0;
+    // A layout that does not fit the image is refused before anything is written.
+    if (!ImageLayoutFits(image.size()))
+        return 0;
     const int interpolation = Declarations.DynamicInterpolation();
-    const long long dynamicStart = Declarations.DynamicBlockStart();
-    const long long imageSize = static_cast<long long>(image.size());
     const int used = UsedSlots();
     for (int i = 0; i < used; ++i) {
         const VariableSlot& slot = Slot(i);
-        if (IsTableType(slot.type)) {
-            if (slot.flags == 0)
-                continue;
+        if (IsTableType(slot.type) && slot.flags != 0) {
             const int curve = slot.index;
-            if (curve >= kNumCurves || interpolation == 0)
-                return 0;
             for (int cell = 0; cell < slot.TableCells(); ++cell) {
-                const long long position = dynamicStart + slot.TableStart() +
-                                           static_cast<long long>(slot.TableWidth()) * cell;
-                if (position < 0 || position + slot.TableWidth() > imageSize)
-                    return 0;
                 // Cells past the curve's last point repeat the last point.
                 const int point = std::min(cell / interpolation, kPointsPerCurve - 1);
                 const int nextPoint = std::min(point + 1, kPointsPerCurve - 1);
@@ -491,70 +522,43 @@ int CVLXDoc::BuildMemoryImage(std::vector<std::uint8_t>& image) {
                         ? static_cast<float>(PadPoint(curve, point, 0))
                         : static_cast<float>(
                               (PadPoint(curve, point, 0) + PadPoint(curve, nextPoint, 0)) / 2.0);
-                const std::uint8_t raw = CurveToInternal(curve, value, kStoreToInt, 0, x);
-                auto* cellBytes = image.data() + position;
-                cellBytes[0] = raw;
-                for (int b = 1; b < slot.TableWidth(); ++b)
-                    cellBytes[b] = 0;
+                auto* cellBytes = image.data() + CellPosition(slot, cell);
+                cellBytes[0] = CurveToInternal(curve, value, kStoreToInt, 0, x);
+                std::fill(cellBytes + 1, cellBytes + slot.TableWidth(), std::uint8_t{0});
             }
-        } else if (slot.flags == 1) {
-            if (slot.index >= Declarations.StaticBlockSize())
-                return 0;
-            const int bytes = ImageBytes(slot.type);
-            const long long position =
-                static_cast<long long>(Declarations.StaticBlockStart()) + slot.index;
-            if (bytes == 0)
-                continue;
-            if (position < 0 || position + bytes > imageSize)
-                return 0;
-            for (int b = 0; b < bytes; ++b)
-                image[static_cast<std::size_t>(position + b)] =
-                    slot.value.bytes[static_cast<std::size_t>(b)];
+        } else if (!IsTableType(slot.type) && slot.flags == 1) {
+            const auto bytes = static_cast<std::size_t>(ImageBytes(slot.type));
+            std::copy_n(slot.value.bytes.begin(), bytes, image.begin() + ScalarPosition(slot));
         }
     }
     return 1;
 }
 
 int CVLXDoc::ApplyMemoryImage(const std::vector<std::uint8_t>& image) {
+    // Checked whole first, so a layout that does not fit changes nothing.
+    if (!ImageLayoutFits(image.size()))
+        return 0;
     const int interpolation = Declarations.DynamicInterpolation();
-    const long long dynamicStart = Declarations.DynamicBlockStart();
-    const long long imageSize = static_cast<long long>(image.size());
     const int used = UsedSlots();
     for (int i = 0; i < used; ++i) {
         VariableSlot& slot = Slot(i);
-        if (IsTableType(slot.type)) {
-            if (slot.flags == 0)
-                continue;
+        if (IsTableType(slot.type) && slot.flags != 0) {
             const int curve = slot.index;
-            if (curve >= kNumCurves || interpolation == 0)
-                return 0;
             for (int cell = 0; cell < slot.TableCells(); cell += interpolation) {
                 const int point = cell / interpolation;
                 if (point >= kPointsPerCurve)
                     break;
-                const long long position = dynamicStart + slot.TableStart() +
-                                           static_cast<long long>(slot.TableWidth()) * cell;
-                if (position < 0 || position + slot.TableWidth() > imageSize)
-                    return 0;
-                const std::uint8_t raw = image[static_cast<std::size_t>(position)];
+                const std::uint8_t raw = image[static_cast<std::size_t>(CellPosition(slot, cell))];
                 Point(curve, point) = static_cast<std::int16_t>(
                     RoundHalfUp(InternalToCurve(curve, raw, kIntToStore)));
                 Point(curve, point) = PadPoint(curve, point, 1);
             }
-        } else if (slot.flags == 1) {
-            if (slot.index >= Declarations.StaticBlockSize())
-                return 0;
-            const int bytes = ImageBytes(slot.type);
-            const long long position =
-                static_cast<long long>(Declarations.StaticBlockStart()) + slot.index;
+        } else if (!IsTableType(slot.type) && slot.flags == 1) {
+            const auto bytes = static_cast<std::size_t>(ImageBytes(slot.type));
             if (bytes == 0)
                 continue;
-            if (position < 0 || position + bytes > imageSize)
-                return 0;
             slot.value.Clear();
-            for (int b = 0; b < bytes; ++b)
-                slot.value.bytes[static_cast<std::size_t>(b)] =
-                    image[static_cast<std::size_t>(position + b)];
+            std::copy_n(image.begin() + ScalarPosition(slot), bytes, slot.value.bytes.begin());
         }
     }
     return RunFormulaList(false);

@@ -356,6 +356,10 @@ private:
     // integer type, kTypeT8 for any curve table); -1 when there is none.
     int FindVariableSlot(const std::string& name, std::uint8_t kind) const;
     int UsedSlots() const;
+    // 1 when every table cell and scalar of the image walk lies inside an image of that size.
+    int ImageLayoutFits(std::size_t imageSize) const;
+    long long CellPosition(const VariableSlot& slot, int cell) const;
+    long long ScalarPosition(const VariableSlot& slot) const;
     // Applies the store (or load) formulas; 0 when the list claims more than it can hold.
     int RunFormulaList(bool store);
     const std::string& CurveFormula(int curve, int slot);

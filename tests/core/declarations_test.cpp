@@ -168,6 +168,16 @@ TEST_F(Declarations, ImageFailsOutsideItsBlocks) {
     EXPECT_EQ(Doc().BuildMemoryImage(image), 0);
 }
 
+TEST_F(Declarations, ImageThatDoesNotFitChangesNothingOnRead) {
+    ASSERT_EQ(Declare("Speed I16 1:0:x Def:1500\nShift T8 10:3:x NVM:19:0:1\nFar I16 1:200:x\n"),
+              1);
+    std::vector<std::uint8_t> image(256, 9);
+    const auto before = Doc().CurveTable;
+    EXPECT_EQ(Doc().ApplyMemoryImage(image), 0);
+    EXPECT_EQ(Doc().FindIntVariable("Speed").Get(), 1500);
+    EXPECT_EQ(Doc().CurveTable, before);
+}
+
 TEST_F(Declarations, TooManySlotsRestartsOnceThenGivesUp) {
     std::string lines;
     for (int i = 0; i < 2100; ++i)

@@ -3,7 +3,7 @@
 #include "link/qtserial_transport.h"
 #include "link/serialport.h"
 #include "link/tcs_monitor.h"
-#include "memorysettings.h"
+#include "support/memorysettings.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

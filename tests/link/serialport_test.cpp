@@ -2,7 +2,7 @@
 // the COM time-outs; the USB link dropped by a failed write.
 #include "fakehidbackend.h"
 #include "link/serialport.h"
-#include "memorysettings.h"
+#include "support/memorysettings.h"
 #include "scriptedpeer.h"
 #include "timedarrivals.h"
 

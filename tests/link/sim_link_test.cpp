@@ -2,7 +2,7 @@
 // "sim" and over the controller's USB HID interface, on virtual time.
 #include "link/serialport.h"
 #include "link/tcs_monitor.h"
-#include "memorysettings.h"
+#include "support/memorysettings.h"
 #include "recordingowner.h"
 #include "sim/simhidbackend.h"
 #include "sim/simtransport.h"
