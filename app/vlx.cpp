@@ -1,5 +1,7 @@
 #include "app/vlx.h"
 
+#include "link/tracingtransport.h"
+
 #include "app/commandline.h"
 #include "app/comselectdlg.h"
 #include "app/qttimerservice.h"
@@ -14,6 +16,7 @@
 #include "link/qtserial_transport.h"
 #include "link/serialport.h"
 #include "link/supportpackage.h"
+#include "link/tracingtransport.h"
 #include "link/vlxcontroller.h"
 #include "settings_ui/aboutdlg.h"
 #include "settings_ui/shellutils.h"
@@ -183,7 +186,10 @@ void CVLXApp::CreateControllerLink() {
         hid_ = std::make_unique<CHidDevice>(*hidBackend_);
     }
 #endif
-    auto port = std::make_unique<CSerialPort>(&overlay_, &factory_, hid_.get());
+    std::unique_ptr<ByteTransport> port =
+        std::make_unique<CSerialPort>(&overlay_, &factory_, hid_.get());
+    port = WithTraceFile(std::move(port),
+                         overlay_.GetString(kSectionCommunication, kKeyTraceFile, ""));
     auto controller = std::make_unique<CVLXController>(*doc_, std::move(port), *timers_);
     controller_ = controller.get();
     controller_->SetConnectionListener([this](int) {

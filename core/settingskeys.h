@@ -37,6 +37,9 @@ inline constexpr std::string_view kKeyCOMPortNumber = "COMPortNumber";
 inline constexpr int kDefaultCOMPortNumber = 0;
 inline constexpr std::string_view kKeyCOMPortName = "COMPortName";
 inline constexpr std::string_view kDefaultCOMPortName = "";
+// A file that receives a trace of every byte crossing the controller link; empty (the
+// default) traces nothing. Support asks for it when a link misbehaves.
+inline constexpr std::string_view kKeyTraceFile = "TraceFile";
 
 // The recent-file list: texts File1 to File5, empty when unused.
 inline constexpr std::string_view kSectionRecentFileList = "Recent File List";
