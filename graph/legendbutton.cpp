@@ -1,0 +1,310 @@
+#include "graph/legendbutton.h"
+
+#include "frame/controlidregistry.h"
+#include "frame/controlwidget.h"
+#include "frame/messagebox.h"
+#include "graph/dynamicdialogbar.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPalette>
+
+namespace vexa {
+
+namespace {
+
+// Refresh the views and rebuild the bars (GlobalInfluence 2).
+constexpr int kRebuildBarsInfluence = 2;
+
+// Unicode of the Windows-1252 bytes 0x80..0x9F; the five the code page leaves undefined
+// keep their own number.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+} // namespace
+
+QString BarText(const std::string& bytes) {
+    QString text;
+    text.reserve(static_cast<qsizetype>(bytes.size()));
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 && byte < 0xA0)
+            text.append(QChar(kHighControls[byte - 0x80u]));
+        else
+            text.append(QChar(static_cast<char16_t>(byte)));
+    }
+    return text;
+}
+
+QColor BarColour(std::uint32_t rgb) {
+    return QColor(static_cast<int>(rgb & 0xFFu), static_cast<int>((rgb >> 8) & 0xFFu),
+                  static_cast<int>((rgb >> 16) & 0xFFu));
+}
+
+// ---- Ids --------------------------------------------------------------------------
+
+int RegistryIdAllocator::AllocateControlId(int start) {
+    return registry_.AllocateControlId(start);
+}
+void RegistryIdAllocator::ReleaseControlId(int id) {
+    registry_.ReleaseControlId(id);
+}
+void RegistryIdAllocator::SetControlStatusText(int id, const std::string& text) {
+    registry_.SetControlStatusText(id, text);
+}
+void RegistryIdAllocator::SetControlToolTip(int id, const std::string& text) {
+    registry_.SetControlToolTip(id, text);
+}
+void RegistryIdAllocator::SetControlHelpText(int id, const std::string* help) {
+    registry_.SetControlHelpText(id, help);
+}
+
+ControlIdHold::ControlIdHold(ControlIdAllocator* ids)
+    : ids_(ids), id_(ids ? ids->AllocateControlId(0) : 0) {}
+
+void ControlIdHold::RegisterTexts(const std::string* help, const std::string& status,
+                                  const std::string& toolTip) {
+    if (!ids_ || id_ == 0)
+        return;
+    if (help && !help->empty())
+        ids_->SetControlHelpText(id_, help);
+    if (!status.empty())
+        ids_->SetControlStatusText(id_, status);
+    if (!toolTip.empty())
+        ids_->SetControlToolTip(id_, toolTip);
+}
+
+void ControlIdHold::Release() {
+    if (ids_ && id_ != 0)
+        ids_->ReleaseControlId(id_);
+    id_ = 0;
+}
+
+// ---- Labels -----------------------------------------------------------------------
+
+CLegendLabel::CLegendLabel(QWidget* parent, ControlIdAllocator* ids, const std::string& text,
+                           bool coloured, std::uint32_t colour, int pointSize, bool withId)
+    : QLabel(parent), id_(withId ? ids : nullptr) {
+    setText(BarText(text));
+    setTextFormat(Qt::PlainText);
+    setAlignment(Qt::AlignCenter);
+    QFont f = font();
+    f.setPointSize(pointSize);
+    setFont(f);
+    if (coloured) {
+        QPalette p = palette();
+        for (const QPalette::ColorGroup group :
+             {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            p.setColor(group, QPalette::Window, BarColour(colour));
+            p.setColor(group, QPalette::WindowText, Qt::black);
+        }
+        setPalette(p);
+        setAutoFillBackground(true);
+    }
+    if (id_.Id() != 0)
+        SetControlId(this, id_.Id());
+}
+
+void CLegendLabel::RegisterTexts(const std::string& help, const std::string& status,
+                                 const std::string& toolTip) {
+    help_ = help;
+    id_.RegisterTexts(&help_, status, toolTip);
+}
+
+void CLegendLabel::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint()))
+        return;
+    // The release that ends a double click was counted by the double click.
+    if (std::exchange(afterDoubleClick_, false))
+        return;
+    if (owner_)
+        owner_->LabelClicked();
+}
+
+void CLegendLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QLabel::mouseDoubleClickEvent(event);
+        return;
+    }
+    afterDoubleClick_ = true;
+    if (owner_)
+        owner_->LabelClicked();
+}
+
+// ---- Buttons ----------------------------------------------------------------------
+
+CLegendButton::CLegendButton(CDynamicDialogBar* bar, CVLXDoc* doc, ControlIdAllocator* ids,
+                             Kind kind, std::string logicalName, int index)
+    : QCheckBox(bar), bar_(bar), doc_(doc), kind_(kind), logicalName_(std::move(logicalName)),
+      index_(index), id_(ids) {
+    traces_.fill(-1);
+    setFocusPolicy(Qt::StrongFocus);
+    if (id_.Id() != 0)
+        SetControlId(this, id_.Id());
+    connect(this, &QCheckBox::clicked, this, [this] { OnClicked(); });
+}
+
+CLegendButton::~CLegendButton() {
+    for (const QPointer<CLegendLabel>& label : labels_)
+        delete label.data();
+}
+
+int CLegendButton::Attach(CurveGraph* graph, int trace) {
+    if (!graph || trace < 0 || trace >= kNumCurves)
+        return 0;
+    graph_ = graph;
+    for (std::int16_t& slot : traces_) {
+        if (slot == -1) {
+            slot = static_cast<std::int16_t>(trace);
+            break;
+        }
+    }
+    return 1;
+}
+
+std::vector<int> CLegendButton::Traces() const {
+    std::vector<int> traces;
+    for (const std::int16_t slot : traces_) {
+        if (slot != -1)
+            traces.push_back(slot);
+    }
+    return traces;
+}
+
+void CLegendButton::AddLabel(CLegendLabel* label) {
+    label->SetOwner(this);
+    labels_.emplace_back(label);
+}
+
+std::vector<CLegendLabel*> CLegendButton::Labels() const {
+    std::vector<CLegendLabel*> labels;
+    for (const QPointer<CLegendLabel>& label : labels_) {
+        if (label)
+            labels.push_back(label.data());
+    }
+    return labels;
+}
+
+void CLegendButton::SetTexts(std::string help, const std::string& status,
+                             const std::string& toolTip) {
+    help_ = std::move(help);
+    id_.RegisterTexts(&help_, status, toolTip);
+}
+
+int CLegendButton::CheckState() const {
+    switch (checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void CLegendButton::SetCheckState(int state) {
+    setCheckState(state == 0 ? Qt::Unchecked : state == 1 ? Qt::Checked : Qt::PartiallyChecked);
+}
+
+void CLegendButton::nextCheckState() {
+    // An auto check box: checked and unchecked swap, the third state clears.
+    SetCheckState(CheckState() == 0 ? 1 : 0);
+}
+
+bool CLegendButton::HelpRequest() {
+    if (!help_.empty() && doc_)
+        doc_->ShowMessage(help_, kProgramTitle, kMbOk);
+    return true;
+}
+
+void CLegendButton::LabelClicked() {
+    const int state = CheckState();
+    if (state == 0)
+        SetCheckState(1);
+    else if (state == 1)
+        SetCheckState(0);
+    setFocus(Qt::MouseFocusReason);
+    OnClicked();
+}
+
+void CLegendButton::ReleaseIds() {
+    id_.Release();
+    for (CLegendLabel* label : Labels())
+        label->ReleaseId();
+}
+
+void CLegendButton::focusInEvent(QFocusEvent* event) {
+    QCheckBox::focusInEvent(event);
+    // The bar draws the focus frame around the labels of the focused button.
+    if (QWidget* parent = parentWidget())
+        parent->repaint();
+}
+
+void CLegendButton::focusOutEvent(QFocusEvent* event) {
+    QCheckBox::focusOutEvent(event);
+    if (QWidget* parent = parentWidget())
+        parent->update();
+}
+
+void CLegendButton::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        HelpRequest();
+        event->accept();
+        return;
+    }
+    QCheckBox::keyPressEvent(event);
+}
+
+void CLegendButton::OnClicked() {
+    const int state = CheckState();
+    switch (kind_) {
+    case kTraceButton: {
+        bool any = false;
+        for (const int trace : Traces()) {
+            graph_->SetTraceVisible(trace, state != 0);
+            if (doc_) {
+                doc_->Display.SetTraceVisible(trace, state != 0);
+                doc_->SetModifiedFlag();
+            }
+            any = true;
+        }
+        if (any && doc_)
+            doc_->Host().RedrawView();
+        break;
+    }
+    case kLinkButton:
+        if (doc_) {
+            doc_->Display.SetU8(DisplayBlock::kLinkMode, static_cast<std::uint8_t>(state));
+            doc_->SetModifiedFlag();
+            if (CurveGraph* graph = doc_->Graph())
+                graph->SetLinkMode(state);
+            doc_->Host().RedrawView();
+        }
+        break;
+    case kControlButton: {
+        if (!doc_)
+            break;
+        if (doc_->FindSection("[GraphicalTuning]", 0) &&
+            doc_->FindBlockByLogicalName("GraphElement", logicalName_)) {
+            int apply = 1;
+            doc_->ApplyActionList("BitValState" + std::to_string(state), kBlockScope, nullptr,
+                                  &apply);
+        }
+        // The rebuild deletes this button: nothing of it is used once it starts.
+        CVLXDoc* const doc = doc_;
+        const QPointer<CDynamicDialogBar> bar = bar_;
+        const int builds = bar ? bar->BuildCount() : 0;
+        doc->NotifyChange(kRebuildBarsInfluence, nullptr);
+        // A host without a frame refreshes nothing, and one may not route the rebuild to
+        // this bar: the bar then rebuilds itself.
+        if (bar && bar->BuildCount() == builds)
+            bar->BuildFromDefinition(doc);
+        break;
+    }
+    }
+}
+
+} // namespace vexa
