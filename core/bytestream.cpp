@@ -1,28 +1,12 @@
 #include "core/bytestream.h"
 
+#include "core/cp1252.h"
+
 #include <cstring>
 
 namespace vexa {
 
-namespace {
-
-// Windows-1252 code points 0x80 to 0x9F; 0 where the code page has no character.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char ToCp1252(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<char>(c);
-    for (int i = 0; i < 32; ++i) {
-        if (kCp1252High[i] != 0 && kCp1252High[i] == c)
-            return static_cast<char>(0x80 + i);
-    }
-    return '?';
-}
-
-} // namespace
+namespace {} // namespace
 
 bool ByteReader::Take(std::size_t n) {
     if (failed_ || bytes_.size() - position_ < n) {
@@ -92,7 +76,7 @@ std::string ByteReader::CountedString() {
         for (std::uint32_t i = 0; i < length; ++i) {
             const auto low = static_cast<unsigned char>(bytes_[position_ + 2 * i]);
             const auto high = static_cast<unsigned char>(bytes_[position_ + 2 * i + 1]);
-            text += ToCp1252(static_cast<char16_t>(low | (high << 8)));
+            text += UnicodeToCp1252(static_cast<char16_t>(low | (high << 8)));
         }
     } else {
         text.assign(bytes_.substr(position_, length));

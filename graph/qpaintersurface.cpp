@@ -1,5 +1,7 @@
 #include "graph/qpaintersurface.h"
 
+#include "core/cp1252.h"
+
 #include <QFontMetrics>
 #include <QPaintEngine>
 #include <QPainterPath>
@@ -8,13 +10,6 @@
 namespace vexa {
 
 namespace {
-
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F; undefined codes map to U+FFFD.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178,
-};
 
 // A box whose right and bottom edges are excluded, as Qt's outline rectangle.
 QRect OutlineBox(int left, int top, int right, int bottom) {
@@ -34,16 +29,7 @@ QColor QPainterSurface::ToQColor(Rgb colour) {
 }
 
 QString QPainterSurface::FromWindows1252(const std::string& text) {
-    QString result;
-    result.reserve(static_cast<qsizetype>(text.size()));
-    for (char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte >= 0x80 && byte < 0xA0)
-            result.append(QChar(kCp1252High[byte - 0x80]));
-        else
-            result.append(QChar(static_cast<char16_t>(byte)));
-    }
-    return result;
+    return QString::fromStdU16String(Cp1252ToUtf16(text));
 }
 
 QPen QPainterSurface::MakeQPen() const {

@@ -1,5 +1,7 @@
 #include "settings_ui/richtext.h"
 
+#include "core/cp1252.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -8,11 +10,6 @@
 
 namespace vexa {
 namespace {
-
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 constexpr char32_t kReplacement = 0xFFFD;
 
@@ -37,9 +34,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 char32_t Cp1252ToCodePoint(unsigned char byte) {
-    if (byte >= 0x80 && byte < 0xA0)
-        return kCp1252High[byte - 0x80u];
-    return byte;
+    return Cp1252ToUnicode(byte);
 }
 
 bool IsLetter(char c) {
