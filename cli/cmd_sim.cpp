@@ -2,10 +2,12 @@
 // other commands or any serial tool to talk to.
 #include "cli/command.h"
 #include "sim/simoptions.h"
+#include "sim/simpresets.h"
 #include "sim/simpty.h"
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <ostream>
 #include <string>
@@ -31,7 +33,10 @@ void PrintSimUsage(std::ostream& out) {
            "  --faults SPEC       e.g. drop=0.01,change=0.005,delay=0.01:30,silent-after=500,\n"
            "                      unplug-after=2000[:MS],bad-flash=ADDR\n"
            "  --seed N            seed of the fault injection, so a run replays (default 1)\n"
-           "  --nvm KIND          eeprom ($NVMType 0, default), flash (1) or flash2 (2)\n";
+           "  --nvm KIND          eeprom ($NVMType 0), flash (1) or flash2 (2); default: that\n"
+           "                      of the shipped controller the identity names, else eeprom\n"
+           "A shipped controller's identity (2.1/3.4 EEPROM, 3.1/1.2 flash) also gives the\n"
+           "controller that controller's RAM buffer, flash block size and flash size.\n";
 }
 
 bool ParseNumber(const std::string& text, long long low, long long high, long long& value) {
@@ -51,6 +56,7 @@ int CmdSim(CommandContext& context) {
     SimOptions options;
     options.baud = 9600;
     bool pty = false;
+    int nvmType = -1; // not given
     const auto& args = context.args;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -85,7 +91,7 @@ int CmdSim(CommandContext& context) {
             }
             options.seed = static_cast<std::uint64_t>(number);
         } else if (arg == "--nvm" && hasValue) {
-            if (!ParseNvmType(args[++i], options.layout.nvmType)) {
+            if (!ParseNvmType(args[++i], nvmType)) {
                 context.err << "vexa-cli sim: --nvm takes eeprom, flash or flash2\n";
                 return 2;
             }
@@ -101,6 +107,13 @@ int CmdSim(CommandContext& context) {
         return 2;
     }
 
+    // The identity's controller comes with its memory layout, or the host's definitions would
+    // fill a buffer and program flash blocks that this controller does not have.
+    if (const SimPreset* preset = FindSimPresetByIdentity(options.identity))
+        options.layout = preset->layout;
+    if (nvmType >= 0)
+        options.layout.nvmType = nvmType;
+
     SimPty server(options);
     std::string error;
     if (!server.Open(error)) {
@@ -111,7 +124,16 @@ int CmdSim(CommandContext& context) {
     context.err << "virtual controller " << options.identity.deviceType << "."
                 << options.identity.hardwareVersion << "/" << options.identity.firmwareVersion
                 << "." << options.identity.firmwareVersionMinor << ", $NVMType "
-                << options.layout.nvmType << ", " << options.baud << " baud";
+                << options.layout.nvmType;
+    if (options.layout.nvmType > 0) {
+        char layout[96];
+        std::snprintf(layout, sizeof layout,
+                      " (RAM buffer 0x%X, %d bytes; flash blocks of %d bytes)",
+                      static_cast<unsigned>(options.layout.bufferStart), options.layout.bufferSize,
+                      options.layout.flashBlockSize);
+        context.err << layout;
+    }
+    context.err << ", " << options.baud << " baud";
     if (options.faults.Any())
         context.err << ", faults " << FormatFaultSpec(options.faults) << " seed " << options.seed;
     context.err << std::endl;

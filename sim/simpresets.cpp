@@ -157,6 +157,18 @@ const SimPreset* FindSimPreset(std::string_view name) {
     return nullptr;
 }
 
+const SimPreset* FindSimPresetByIdentity(const SimIdentity& identity) {
+    for (const SimPreset& preset : SimPresets()) {
+        const SimIdentity& own = preset.identity;
+        if (own.deviceType == identity.deviceType &&
+            own.hardwareVersion == identity.hardwareVersion &&
+            own.firmwareVersion == identity.firmwareVersion &&
+            own.firmwareVersionMinor == identity.firmwareVersionMinor)
+            return &preset;
+    }
+    return nullptr;
+}
+
 void ApplySimPreset(const SimPreset& preset, SimOptions& options) {
     options.identity = preset.identity;
     options.layout = preset.layout;

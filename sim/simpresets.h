@@ -50,6 +50,10 @@ struct SimPreset {
 const std::vector<SimPreset>& SimPresets();
 // The preset of that name (compared exactly), or nullptr.
 const SimPreset* FindSimPreset(std::string_view name);
+// The preset that announces exactly this identity, or nullptr. A virtual controller that
+// claims a shipped controller's identity needs that controller's memory layout too: the
+// definitions the identity selects address its RAM buffer and flash blocks.
+const SimPreset* FindSimPresetByIdentity(const SimIdentity& identity);
 // Identity and layout of the preset; line speed, timing, faults and seed stay.
 void ApplySimPreset(const SimPreset& preset, SimOptions& options);
 // Table 0 or 1 as the controller holds it: tableSize bytes of fill, then the runs.

@@ -3,8 +3,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
+#include <sys/prctl.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace vexa {
 namespace {
@@ -20,8 +32,9 @@ struct Result {
 // Runs vexa-cli with the fixture program directory; standard error goes to err.txt.
 class Cli : public ::testing::Test {
 protected:
-    Result Run(const std::string& arguments) {
-        const std::string command = std::string(VEXA_CLI) + " --program-dir " + VEXA_CLI_FIXTURES +
+    Result Run(const std::string& arguments) { return RunIn(VEXA_CLI_FIXTURES, arguments); }
+    Result RunIn(const std::string& programDir, const std::string& arguments) {
+        const std::string command = std::string(VEXA_CLI) + " --program-dir " + programDir +
                                     " --settings " + dir.File("s.INI") + " " + arguments + " 2>" +
                                     dir.File("err.txt");
         Result result;
@@ -101,6 +114,177 @@ TEST_F(Cli, BadFilesFailWithTheirMessage) {
     const Result json = Run("info " + bad + " --json");
     EXPECT_NE(json.out.find("\"caption\": \"Invalid Calibration File Format:\""),
               std::string::npos);
+}
+
+// `vexa-cli sim --pty` as a separate process: started with its arguments, its pty path read
+// from the first line it prints, stopped (and reaped) when the object goes, so a failing test
+// leaves no controller behind.
+class SimProcess {
+public:
+    SimProcess(const std::vector<std::string>& arguments, const std::string& outputFile) {
+        std::vector<std::string> argv = {VEXA_CLI, "sim", "--pty"};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        std::vector<char*> pointers;
+        for (std::string& arg : argv)
+            pointers.push_back(arg.data());
+        pointers.push_back(nullptr);
+        // Everything the child needs is prepared before the fork: it only redirects and execs.
+        const int output = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int null = open("/dev/null", O_WRONLY);
+        const pid_t parent = getpid();
+        pid_ = fork();
+        if (pid_ == 0) {
+            // Goes with the test process even if that one dies without cleaning up.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() != parent)
+                _exit(127);
+            dup2(output, 1);
+            dup2(null, 2);
+            execv(VEXA_CLI, pointers.data());
+            _exit(127);
+        }
+        close(output);
+        close(null);
+        // The path is printed once the pty is open.
+        for (int attempt = 0; pid_ > 0 && attempt < 100 && path_.empty(); ++attempt) {
+            const std::string out = ReadFileBytes(outputFile);
+            if (const auto end = out.find('\n'); end != std::string::npos)
+                path_ = out.substr(0, end);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    ~SimProcess() {
+        if (pid_ <= 0)
+            return;
+        kill(pid_, SIGTERM);
+        for (int attempt = 0; attempt < 40; ++attempt) {
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string path_;
+};
+
+// What `info --json` says about a calibration that a controller round trip must keep.
+struct CalibrationFacts {
+    std::string transmissionType;
+    std::string definitionFile;
+    std::map<std::string, std::string> imageVariables; // name -> raw, variables with flag 1
+    std::vector<std::string> curves;                   // one "[p0, ..., p9]" per curve
+};
+
+CalibrationFacts ReadFacts(const std::string& json) {
+    CalibrationFacts facts;
+    std::smatch match;
+    if (std::regex_search(json, match, std::regex("\"TransmissionType\": \"([^\"]*)\"")))
+        facts.transmissionType = match[1];
+    if (std::regex_search(json, match, std::regex("\"DefinitionFileName\": \"([^\"]*)\"")))
+        facts.definitionFile = match[1];
+    const std::regex variable(
+        "\\{\"slot\": \\d+, \"name\": \"([^\"]+)\", \"type\": \\d+, \"flags\": (\\d+), "
+        "\"index\": \\d+, \"raw\": \"([0-9A-F]+)\"");
+    for (auto it = std::sregex_iterator(json.begin(), json.end(), variable);
+         it != std::sregex_iterator(); ++it) {
+        if (std::stoi((*it)[2]) & 1)
+            facts.imageVariables[(*it)[1]] = (*it)[3];
+    }
+    const std::size_t curves = json.find("\"curves\": [");
+    if (curves != std::string::npos) {
+        const std::string line = json.substr(curves, json.find('\n', curves) - curves);
+        const std::regex curve("\\[[-0-9, ]+\\]");
+        for (auto it = std::sregex_iterator(line.begin(), line.end(), curve);
+             it != std::sregex_iterator(); ++it)
+            facts.curves.push_back(it->str());
+    }
+    return facts;
+}
+
+// A new calibration written into each shipped controller kind and read back: the same
+// transmission type, image, image-backed variables and curves. The controller runs as its own
+// process on a pty, so the calibration survives between the write and the read command.
+TEST_F(Cli, CalibrationSurvivesAWriteAndReadOverAPtyController) {
+    struct Case {
+        const char* kind;
+        std::vector<std::string> simArguments;
+        const char* type;
+        std::set<std::string> derivedVariables; // computed when the image is built
+        std::set<std::size_t> derivedCurves;    // the image holds their proxy formula's result
+    };
+    const std::vector<Case> cases = {
+        {"EEPROM", {"--identity", "2.1/3.4"}, "4l60e.def", {"VssCal"}, {}},
+        // Shift43 follows Shift34 minus DownshiftGap43 while AutoDownshift43 is set.
+        {"flash", {"--identity", "3.1/1.2", "--nvm", "flash2"}, "4l80e.def", {"VssCal"}, {5}},
+    };
+    // The shipped definitions, as the build installs them beside the program.
+    const std::string shipped = std::filesystem::path(VEXA_CLI).parent_path().string();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        std::vector<std::string> simArguments = c.simArguments;
+        // Fast pacing keeps the test short; the host's time-outs are made for 9600 baud.
+        simArguments.insert(simArguments.end(), {"--baud", "115200"});
+        const SimProcess sim(simArguments, dir.File(std::string(c.kind) + "-pty.txt"));
+        ASSERT_FALSE(sim.Path().empty()) << "the simulator printed no pty path";
+        const std::string port = " --port " + sim.Path();
+        const std::string a = dir.File(std::string(c.kind) + "-a.gvr");
+        const std::string b = dir.File(std::string(c.kind) + "-b.gvr");
+        // Stores the controller's identity, which chooses the definition folder below.
+        const Result identify = RunIn(shipped, "identify" + port);
+        if (identify.exitCode != 0 && Err().find("no serial port support") != std::string::npos)
+            GTEST_SKIP() << "this vexa-cli reaches no serial devices";
+        ASSERT_EQ(identify.exitCode, 0) << Err();
+        ASSERT_EQ(RunIn(shipped, std::string("new --type ") + c.type + " -o " + a).exitCode, 0)
+            << Err();
+        ASSERT_EQ(RunIn(shipped, "write" + port + " " + a).exitCode, 0) << Err();
+        ASSERT_EQ(RunIn(shipped, "read" + port + " -o " + b).exitCode, 0) << Err();
+
+        // The image the read calibration builds is the one that was written.
+        const Result imageA = RunIn(shipped, "image --hex " + a);
+        const Result imageB = RunIn(shipped, "image --hex " + b);
+        ASSERT_EQ(imageA.exitCode, 0) << Err();
+        ASSERT_EQ(imageB.exitCode, 0) << Err();
+        // One line of the dump a byte's difference falls into: "0000  " and 16 bytes.
+        constexpr std::size_t kLine = 6 + 16 * 3;
+        const auto differs = std::mismatch(imageA.out.begin(), imageA.out.end(), imageB.out.begin(),
+                                           imageB.out.end())
+                                 .first;
+        if (differs != imageA.out.end()) {
+            const auto line =
+                static_cast<std::size_t>(differs - imageA.out.begin()) / kLine * kLine;
+            ADD_FAILURE() << "images differ from\n"
+                          << imageA.out.substr(line, kLine) << "read back as\n"
+                          << imageB.out.substr(line, kLine);
+        }
+        EXPECT_EQ(imageA.out.size(), imageB.out.size());
+
+        const CalibrationFacts written = ReadFacts(RunIn(shipped, "info --json " + a).out);
+        const CalibrationFacts read = ReadFacts(RunIn(shipped, "info --json " + b).out);
+        EXPECT_EQ(read.transmissionType, written.transmissionType);
+        EXPECT_EQ(read.definitionFile, c.type);
+        ASSERT_FALSE(written.imageVariables.empty());
+        for (const auto& [name, raw] : written.imageVariables) {
+            if (c.derivedVariables.count(name) == 0) {
+                EXPECT_EQ(read.imageVariables.count(name) ? read.imageVariables.at(name) : "", raw)
+                    << name;
+            }
+        }
+        ASSERT_EQ(written.curves.size(), 50u);
+        ASSERT_EQ(read.curves.size(), written.curves.size());
+        for (std::size_t i = 0; i < written.curves.size(); ++i) {
+            if (c.derivedCurves.count(i) == 0) {
+                EXPECT_EQ(read.curves[i], written.curves[i]) << "curve " << i;
+            }
+        }
+    }
 }
 
 #ifdef VEXA_HAVE_RENDER
