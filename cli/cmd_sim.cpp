@@ -109,12 +109,16 @@ int CmdSim(CommandContext& context) {
 
     // The identity's controller comes with its memory layout, or the host's definitions would
     // fill a buffer and program flash blocks that this controller does not have.
-    if (const SimPreset* preset = FindSimPresetByIdentity(options.identity))
+    const SimPreset* preset = FindSimPresetByIdentity(options.identity);
+    if (preset)
         options.layout = preset->layout;
     if (nvmType >= 0)
         options.layout.nvmType = nvmType;
 
     SimPty server(options);
+    // It holds that controller's calibration too, so a read works before any write.
+    if (preset && options.layout.nvmType == preset->layout.nvmType)
+        LoadSimPresetMemory(*preset, server.Controller());
     std::string error;
     if (!server.Open(error)) {
         context.err << "vexa-cli sim: cannot create a pseudo-terminal: " << error << "\n";

@@ -1,5 +1,7 @@
 #include "cli/session.h"
 
+#include "sim/simpresets.h"
+
 #include "link/borrowedtransport.h"
 #include "link/serialport.h"
 #include "link/tracingtransport.h"
@@ -113,9 +115,19 @@ bool CliSession::AttachController(const ControllerOptions& options, std::string&
 #endif
     } else if (options.port == kSimPortName) {
         SimOptions sim = options.sim;
-        if (!options.simLayoutGiven)
+        // A shipped identity brings its controller's layout and calibration; otherwise the
+        // virtual controller takes the layout of the definitions it is used with.
+        const SimPreset* preset = FindSimPresetByIdentity(sim.identity);
+        const int nvmType = sim.layout.nvmType;
+        if (preset)
+            sim.layout = preset->layout;
+        else if (!options.simLayoutGiven)
             LayoutFromDeclarations(doc_->Declarations, sim.layout);
+        if (options.simLayoutGiven)
+            sim.layout.nvmType = nvmType;
         sim_ = std::make_unique<SimTransport>(simClock_, sim);
+        if (preset && sim.layout.nvmType == preset->layout.nvmType)
+            LoadSimPresetMemory(*preset, sim_->Controller());
         clock = &simClock_;
         factory_.Register(kSimPortName, [this](const std::string&, int) {
             return std::make_unique<BorrowedTransport>(*sim_);

@@ -308,3 +308,31 @@ TEST_F(Cli, RenderWritesAPng) {
 
 } // namespace
 } // namespace vexa
+
+namespace vexa {
+namespace {
+
+// The in-process virtual controller holds the shipped calibration of its identity, so a
+// read recognises the transmission through the definition folder's signatures.
+TEST(CliVirtualController, ReadRecognisesTheShippedCalibrations) {
+    struct Case {
+        const char* identity;
+        const char* type;
+    } cases[] = {{"2.1/3.4", "\"TransmissionType\": \"4L60E\""},
+                 {"3.1/1.2", "\"TransmissionType\": \"4L80E\""}};
+    for (const Case& c : cases) {
+        testing::TempDir dir;
+        const std::string cli = std::string(VEXA_CLI) + " --settings " + dir.File("s.INI");
+        const std::string read = cli + " read --port sim --identity " + c.identity + " -o " +
+                                 dir.File("r.gvr") + " 2>/dev/null";
+        ASSERT_EQ(std::system(read.c_str()), 0) << c.identity;
+        const std::string info =
+            cli + " info " + dir.File("r.gvr") + " --json > " + dir.File("r.json") + " 2>/dev/null";
+        ASSERT_EQ(std::system(info.c_str()), 0) << c.identity;
+        EXPECT_NE(testing::ReadFileBytes(dir.File("r.json")).find(c.type), std::string::npos)
+            << c.identity;
+    }
+}
+
+} // namespace
+} // namespace vexa
