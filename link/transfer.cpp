@@ -134,7 +134,14 @@ int CVLXController::TransferCalibration(int direction) {
         doc_.RefreshViews(1);
         RefreshSettingsSheet(0);
     }
-    doc_.ApplyMemoryImage(image);
+    // The layout is checked before anything is applied, so a refusal changes no variable.
+    if (!doc_.ApplyMemoryImage(image)) {
+        doc_.ShowMessage("The data read from the controller does not fit the memory layout of "
+                         "the definition file, so the calibration was not changed.  Please "
+                         "verify the definition file or contact us for assistance.",
+                         caption, kTransferMessageFlags);
+        return 0;
+    }
     doc_.SetModifiedFlag(true);
     return 1;
 }
