@@ -1,6 +1,7 @@
 #include "link/transreadbackdecoder.h"
 
 #include "core/programpaths.h"
+#include "core/textutil.h"
 
 #include <algorithm>
 #include <fstream>
@@ -9,18 +10,6 @@
 namespace vexa {
 
 namespace {
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 int DigitValue(char c) {
     if (c >= '0' && c <= '9')
@@ -36,7 +25,7 @@ int DigitValue(char c) {
 // hexadecimal, 0 octal or decimal. Advances pos past it; false when no digit is there.
 bool ScanInt(std::string_view text, std::size_t& pos, long long& value) {
     std::size_t i = pos;
-    while (i < text.size() && IsSpace(text[i]))
+    while (i < text.size() && IsCSpace(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -138,7 +127,7 @@ int CTransReadbackDecoder::MatchSignature(std::string_view terms,
         // Without a mask the scan never reaches the end of the term, so the check ends here.
         if (!hasMask)
             return result;
-        while (at < view.size() && IsSpace(view[at]))
+        while (at < view.size() && IsCSpace(view[at]))
             ++at;
         if (at >= view.size())
             return result;
