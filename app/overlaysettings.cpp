@@ -1,6 +1,7 @@
 #include "app/overlaysettings.h"
 
 #include <cctype>
+#include <cstdlib>
 
 namespace vexa {
 
@@ -17,9 +18,20 @@ void OverlaySettingsStore::OverrideString(std::string_view section, std::string_
     overrides_[Key(section, key)] = std::move(value);
 }
 
+void OverlaySettingsStore::OverrideInt(std::string_view section, std::string_view key, int value) {
+    overrides_[Key(section, key)] = std::to_string(value);
+}
+
 int OverlaySettingsStore::GetInt(std::string_view section, std::string_view key,
                                  int defaultValue) const {
-    return base_.GetInt(section, key, defaultValue);
+    const auto it = overrides_.find(Key(section, key));
+    if (it == overrides_.end())
+        return base_.GetInt(section, key, defaultValue);
+    // Only OverrideInt and OverrideString put texts here; a text that is no number reads
+    // as the default, as the store below would read it.
+    char* end = nullptr;
+    const long value = std::strtol(it->second.c_str(), &end, 10);
+    return end != it->second.c_str() ? static_cast<int>(value) : defaultValue;
 }
 
 std::string OverlaySettingsStore::GetString(std::string_view section, std::string_view key,
@@ -29,6 +41,7 @@ std::string OverlaySettingsStore::GetString(std::string_view section, std::strin
 }
 
 bool OverlaySettingsStore::WriteInt(std::string_view section, std::string_view key, int value) {
+    overrides_.erase(Key(section, key));
     return base_.WriteInt(section, key, value);
 }
 

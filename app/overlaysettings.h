@@ -15,6 +15,7 @@ public:
     explicit OverlaySettingsStore(SettingsStore& base) : base_(base) {}
 
     void OverrideString(std::string_view section, std::string_view key, std::string value);
+    void OverrideInt(std::string_view section, std::string_view key, int value);
     bool HasOverrides() const { return !overrides_.empty(); }
 
     int GetInt(std::string_view section, std::string_view key, int defaultValue) const override;

@@ -8,6 +8,7 @@
 #include "app/transtypedlg.h"
 #include "core/settingskeys.h"
 #include "frame/commandids.h"
+#include "frame/dashboard.h"
 #include "frame/mainfrm.h"
 #include "frame/messagebox.h"
 #include "graph/vlxview.h"
@@ -19,8 +20,11 @@
 #include "link/tracingtransport.h"
 #include "link/vlxcontroller.h"
 #include "settings_ui/aboutdlg.h"
+#include "settings_ui/dynamicbutton.h"
+#include "settings_ui/helpdialog.h"
 #include "settings_ui/shellutils.h"
 #include "settings_ui/startdlg.h"
+#include "sim/simpresets.h"
 #include "sim/simtransport.h"
 #ifdef VEXA_HAVE_HIDAPI
 #include "link/hidapi_backend.h"
@@ -66,6 +70,12 @@ private:
     SimTransport& sim_;
 };
 
+bool SameLayout(const SimLayout& a, const SimLayout& b) {
+    return a.nvmType == b.nvmType && a.bufferStart == b.bufferStart &&
+           a.bufferSize == b.bufferSize && a.flashBlockSize == b.flashBlockSize &&
+           a.flashSize == b.flashSize && a.eepromTableSize == b.eepromTableSize;
+}
+
 std::string FileNamePart(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -85,6 +95,10 @@ std::string DefaultFileDialog(QWidget* parent, bool save, const std::string& sug
 
 SimOptions AppOptions::DefaultDemoSimOptions() {
     SimOptions options;
+    // The demo presents the shipped EEPROM controller (the PID2/3 definitions), so a read
+    // yields a calibration of one of its transmission types.
+    if (const SimPreset* preset = FindSimPresetByIdentity(options.identity))
+        ApplySimPreset(*preset, options);
     // The demo runs at the real line speed, so transfers take the time they take.
     options.baud = 9600;
     return options;
@@ -113,10 +127,13 @@ CVLXApp::CVLXApp(AppOptions options)
 
 CVLXApp::~CVLXApp() {
     // The frame is the document's host and its view holds the document's graph: both
-    // let go of the document before either goes.
+    // let go of the document before either goes. The settings windows in the frame use
+    // the launcher, which goes after them.
     if (doc_)
         doc_->SetHost(nullptr);
+    help_ = nullptr;
     frame_.reset();
+    launcher_.reset();
     doc_.reset();
 }
 
@@ -140,8 +157,18 @@ bool CVLXApp::InitInstance() {
                         error);
     }
     LoadRecentFileList();
-    if (options_.demo)
+    if (options_.demo) {
         overlay_.OverrideString(kSectionCommunication, kKeyCOMPortName, kSimPortName);
+        // A new calibration starts with the virtual controller's identity (the folder of
+        // definitions it selects), whatever controller the settings remember; the first
+        // identification writes the keys as usual.
+        const SimIdentity& identity = options_.simOptions.identity;
+        overlay_.OverrideInt(kSectionHardwareProfile, "DeviceType", identity.deviceType);
+        overlay_.OverrideInt(kSectionHardwareProfile, "FirmwareVersion", identity.firmwareVersion);
+        overlay_.OverrideInt(kSectionHardwareProfile, "FirmwareVersionMinor",
+                             identity.firmwareVersionMinor);
+        overlay_.OverrideInt(kSectionHardwareProfile, "HardwareVersion", identity.hardwareVersion);
+    }
 
     // The document comes first (its construction writes the desktop entry and shows the
     // start-up dialogs), then its controller link, then the main window and the view.
@@ -152,7 +179,13 @@ bool CVLXApp::InitInstance() {
     }
     doc_ = std::make_unique<CVLXDoc>(CVLXDocServices{&overlay_, options_.paths.programDir, this});
     frame_ = std::make_unique<CMainFrame>(overlay_, options_.paths.programDir);
-    frame_->AttachDocument(*doc_);
+    // The help viewer exists hidden from start-up on; the settings pages' help buttons
+    // and Help Topics show their files in it.
+    help_ = new CHelpDialog(frame_.get());
+    help_->SetMessageHost(frame_.get());
+    help_->hide();
+    launcher_ = std::make_unique<QtProgramLauncher>(help_);
+    frame_->AttachDocument(*doc_, launcher_.get());
     CreateControllerLink();
     WireCommands();
 
@@ -174,8 +207,14 @@ bool CVLXApp::InitInstance() {
 void CVLXApp::CreateControllerLink() {
     factory_.Register(
         kSimPortName, [this](const std::string&, int) -> std::unique_ptr<ByteTransport> {
-            if (!sim_)
-                sim_ = std::make_unique<SimTransport>(SteadyClock::Instance(), options_.simOptions);
+            if (!sim_) {
+                const SimOptions& simOptions = options_.simOptions;
+                sim_ = std::make_unique<SimTransport>(SteadyClock::Instance(), simOptions);
+                const SimPreset* preset = FindSimPresetByIdentity(simOptions.identity);
+                if (options_.simPresetMemory && preset &&
+                    SameLayout(preset->layout, simOptions.layout))
+                    LoadSimPresetMemory(*preset, sim_->Controller());
+            }
             return std::make_unique<SharedSimPort>(*sim_);
         });
     RegisterQtSerialPorts(factory_);
@@ -192,9 +231,11 @@ void CVLXApp::CreateControllerLink() {
                          overlay_.GetString(kSectionCommunication, kKeyTraceFile, ""));
     auto controller = std::make_unique<CVLXController>(*doc_, std::move(port), *timers_);
     controller_ = controller.get();
-    controller_->SetConnectionListener([this](int) {
-        if (frame_)
-            frame_->UpdateCommandUI();
+    controller_->SetConnectionListener([this](int state) {
+        if (!frame_)
+            return;
+        frame_->Dashboard()->SetConnected(state);
+        frame_->UpdateCommandUI();
     });
     controller_->SetProgressCallback([this](int done, int total) {
         if (!frame_)
@@ -474,7 +515,9 @@ void CVLXApp::OnCommSettings() {
 }
 
 int CVLXApp::ShowHelpFile(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
+    if (!help_)
+        return 0;
+    help_->ShowHelpFile(path);
     return 1;
 }
 

@@ -22,11 +22,13 @@ class QWidget;
 
 namespace vexa {
 
+class CHelpDialog;
 class CHidDevice;
 class CMainFrame;
 class CVLXController;
 class HidBackend;
 class PortLister;
+class QtProgramLauncher;
 class SimTransport;
 class TimerService;
 
@@ -47,8 +49,11 @@ struct AppOptions {
     std::string desktopDir;      // ... or into this one when set
     bool startupDialogs = true;
     bool usbLink = true;
-    // The virtual controller behind the "Virtual controller (demo)" port.
+    // The virtual controller behind the "Virtual controller (demo)" port. When its identity
+    // and memory layout are those of a shipped controller, its memory starts with that
+    // controller's calibration tables (sim/simpresets.h) unless simPresetMemory is off.
     SimOptions simOptions = DefaultDemoSimOptions();
+    bool simPresetMemory = true;
     // Timers of the controller link; null: QTimer-backed timers.
     TimerService* timers = nullptr;
     // The ports the port dialog lists; null: the system's.
@@ -119,8 +124,9 @@ public:
     void OnSendMail();
     void OnCommSettings();
 
-    // The help viewer: shows a help file.
+    // The help viewer ("Tuning Help Viewer"): one window, reused by every request.
     int ShowHelpFile(const std::string& path);
+    CHelpDialog* HelpViewer() const { return help_; }
 
     // ---- DocumentPlatform -----------------------------------------------------------
     void WriteDesktopShortcut(const std::string& programDir) override;
@@ -151,7 +157,9 @@ private:
     std::unique_ptr<MailProgram> mail_;
     std::unique_ptr<CVLXDoc> doc_;
     CVLXController* controller_ = nullptr; // owned by the document
+    std::unique_ptr<QtProgramLauncher> launcher_;
     std::unique_ptr<CMainFrame> frame_;
+    CHelpDialog* help_ = nullptr; // a child of the frame
     std::string pathName_;
     std::vector<std::string> recentFiles_;
     int firstNewDone_ = 0;

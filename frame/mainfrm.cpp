@@ -4,10 +4,14 @@
 #include "frame/commandids.h"
 #include "frame/controlidregistry.h"
 #include "frame/controlwidget.h"
+#include "frame/dashboard.h"
 #include "frame/messagebox.h"
 #include "frame/textcodec.h"
+#include "graph/dynamicdialogbar.h"
+#include "graph/legendbutton.h"
 #include "graph/vlxview.h"
 #include "settings_ui/aboutdlg.h"
+#include "settings_ui/dynamicpropertysheet.h"
 #include "settings_ui/startdlg.h"
 #ifdef VEXA_HAVE_QTDBUS
 #include "frame/suspendnotifier.h"
@@ -64,9 +68,18 @@ int TrailingDots(const QString& text) {
 
 } // namespace
 
+// The settings windows' controls take their ids from the same registry as the bars'.
+class FrameControlIdSource : public ControlIdSource {
+public:
+    int AllocateControlId(int start) override { return ControlIds().AllocateControlId(start); }
+    void ReleaseControlId(int id) override { ControlIds().ReleaseControlId(id); }
+};
+
 CMainFrame::CMainFrame(SettingsStore& settings, std::string programDir, QWidget* parent)
     : QMainWindow(parent), settings_(settings), programDir_(std::move(programDir)) {
     ControlIds().Clear();
+    barIds_ = std::make_unique<RegistryIdAllocator>(ControlIds());
+    sheetIds_ = std::make_unique<FrameControlIdSource>();
     setMinimumSize(kInitialMinWidth, kInitialMinHeight);
     setAcceptDrops(true);
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
@@ -93,19 +106,59 @@ CMainFrame::CMainFrame(SettingsStore& settings, std::string programDir, QWidget*
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
-    // The view holds the document's graph; it goes first, while the document still exists.
+    // The settings windows and the bars hold control ids, live data and the document's
+    // graph: they go while the id sources, the view and the document still exist. The view
+    // holds the document's graph; it goes last of them.
+    settingsWindows_.reset();
+    if (dashboard_)
+        dashboard_->ClearItems();
+    delete dashboard_;
+    dashboard_ = nullptr;
+    delete tuningBar_;
+    tuningBar_ = nullptr;
     delete view_;
     view_ = nullptr;
 }
 
-void CMainFrame::AttachDocument(CVLXDoc& doc) {
+void CMainFrame::AttachDocument(CVLXDoc& doc, ProgramLauncher* launcher) {
     doc_ = &doc;
     doc.SetHost(this);
     view_ = new CVLXView(doc, this);
     view_->SetMinTrackSizeHandler([this](int x, int y) { SetMinTrackSize(x, y); });
     setCentralWidget(view_);
+
+    // The bars: rebuilt from the document on every RebuildBars.
+    onTuningRebuilt = [this] { tuningBar_->BuildFromControls(doc_, tuningControls_); };
+    dashboard_->SetDocument(&doc);
+    dashboard_->SetGraphView(&view_->Engine(), [this] {
+        if (view_)
+            view_->RepaintNow();
+    });
+    clearDashboard = [this] { dashboard_->ClearItems(); };
+    buildDashboard = [this] { dashboard_->BuildFromDefinition(); };
+
+    // System Settings and the Initial Setup wizard.
+    SettingsModelServices services;
+    services.launcher = launcher;
+    settingsWindows_ = std::make_unique<CSettingsWindows>(*sheetIds_, services, this);
+    settingsWindows_->onSystemSettingsChanged = [this](QWidget* window) {
+        SetSystemSettingsWindow(window);
+        UpdateCommandUI();
+    };
+    systemSettingsFactory = [this](CMainFrame&) -> QWidget* {
+        return settingsWindows_->OpenSystemSettings(doc_, SheetTemplate());
+    };
+    setupWizardFactory = [this](CMainFrame&) -> std::unique_ptr<QDialog> {
+        return settingsWindows_->PrepareInitialSetup(doc_, SheetTemplate());
+    };
+    rebuildSheetPages = [this](void* sheet) { settingsWindows_->RebuildSheetPages(sheet); };
+    refreshSettingsSheet = [this](int cycle) {
+        settingsWindows_->RefreshSettingsSheet(doc_, cycle, SheetTemplate());
+    };
+
     LoadBarState();
     view_->setFocus();
+    UpdateCommandUI();
 }
 
 // ---- Commands ---------------------------------------------------------------------
@@ -319,6 +372,7 @@ void CMainFrame::BuildToolBar() {
 void CMainFrame::BuildBars() {
     // The bars' sizes follow the templates for normal or large system fonts.
     const bool normalFonts = QFontInfo(QApplication::font("QStatusBar")).pixelSize() < 13;
+    normalFonts_ = normalFonts;
     const QFontMetrics metrics(font());
     const auto dluX = [&](int units) { return units * metrics.averageCharWidth() / 4; };
     const auto dluY = [&](int units) { return units * metrics.height() / 8; };
@@ -328,10 +382,10 @@ void CMainFrame::BuildBars() {
     // Floating, it cannot be closed: it has no close box.
     tuningDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     tuningDock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-    auto* tuning = new QWidget(tuningDock_);
-    tuning->setObjectName(QStringLiteral("GraphControlsContents"));
-    tuning->setMinimumWidth(dluX(normalFonts ? 89 : 69));
-    tuningDock_->setWidget(tuning);
+    tuningBar_ = new CDynamicDialogBar(barIds_.get(), tuningDock_);
+    tuningBar_->setObjectName(QStringLiteral("GraphControlsContents"));
+    tuningBar_->setMinimumWidth(dluX(normalFonts ? 89 : 69));
+    tuningDock_->setWidget(tuningBar_);
     addDockWidget(Qt::RightDockWidgetArea, tuningDock_);
 
     dashboardDock_ = new QDockWidget(QStringLiteral("Dashboard"), this);
@@ -339,10 +393,10 @@ void CMainFrame::BuildBars() {
     dashboardDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable |
                                 QDockWidget::DockWidgetClosable);
     dashboardDock_->setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
-    auto* dashboard = new QWidget(dashboardDock_);
-    dashboard->setObjectName(QStringLiteral("DashboardContents"));
-    dashboard->setMinimumHeight(dluY(normalFonts ? 54 : 45));
-    dashboardDock_->setWidget(dashboard);
+    dashboard_ = new CDashboard(barIds_.get(), dashboardDock_);
+    dashboard_->setObjectName(QStringLiteral("DashboardContents"));
+    dashboard_->setMinimumHeight(dluY(normalFonts ? 54 : 45));
+    dashboardDock_->setWidget(dashboard_);
     addDockWidget(Qt::BottomDockWidgetArea, dashboardDock_);
 }
 
@@ -438,12 +492,17 @@ void CMainFrame::LoadBarState() {
 void CMainFrame::OnSystemSettings() {
     if (IsSystemSettingsOpen() || !systemSettingsFactory)
         return;
-    std::unique_ptr<QWidget> sheet = systemSettingsFactory(*this);
+    QWidget* sheet = systemSettingsFactory(*this);
     if (!sheet)
         return;
-    systemSettings_ = sheet.release();
-    systemSettings_->setAttribute(Qt::WA_DeleteOnClose);
-    systemSettings_->show();
+    systemSettings_ = sheet;
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    if (!sheet->isVisible())
+        sheet->show();
+}
+
+int CMainFrame::SheetTemplate() const {
+    return normalFonts_ ? kPageTemplateLarge : kPageTemplateNormal;
 }
 
 void CMainFrame::OnSetupWizard() {
@@ -617,7 +676,8 @@ void CMainFrame::RebuildSheetPages(void* sheet) {
 }
 
 void CMainFrame::RefreshSettingsSheet(int rebuild) {
-    if (refreshSettingsSheet && IsSystemSettingsOpen())
+    // Also with no window open: a refresh with the cycle flag opens one.
+    if (refreshSettingsSheet)
         refreshSettingsSheet(rebuild);
 }
 

@@ -29,7 +29,14 @@ class QToolBar;
 
 namespace vexa {
 
+class CDashboard;
+class CDynamicDialogBar;
+class CHelpDialog;
+class CSettingsWindows;
 class CVLXView;
+class FrameControlIdSource;
+class ProgramLauncher;
+class RegistryIdAllocator;
 class SuspendNotifier;
 
 class CMainFrame : public QMainWindow, public DocumentHost {
@@ -43,10 +50,16 @@ public:
     CMainFrame(SettingsStore& settings, std::string programDir, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    // Creates the view on the document (it becomes the central widget) and restores the
-    // saved bar layout.
-    void AttachDocument(CVLXDoc& doc);
+    // Creates the view on the document (it becomes the central widget), fills the bars
+    // (the tuning bar and the dashboard, wired to the document, the view and the rebuild
+    // hooks), makes the settings windows and restores the saved bar layout. launcher
+    // starts what the settings pages' buttons name and shows their help files (not owned;
+    // none: programs cannot be started).
+    void AttachDocument(CVLXDoc& doc, ProgramLauncher* launcher = nullptr);
     CVLXView* View() const { return view_; }
+    CDynamicDialogBar* TuningBar() const { return tuningBar_; }
+    CDashboard* Dashboard() const { return dashboard_; }
+    CSettingsWindows* SettingsWindows() const { return settingsWindows_.get(); }
     CVLXDoc* Document() const { return doc_; }
 
     // ---- Commands -------------------------------------------------------------------
@@ -90,8 +103,10 @@ public:
     void LoadBarState();
 
     // ---- System Settings and the setup wizard ---------------------------------------
-    // Builders from the active document; null when the sheet cannot be built.
-    std::function<std::unique_ptr<QWidget>(CMainFrame&)> systemSettingsFactory;
+    // Builders from the active document; null when the sheet cannot be built. The System
+    // Settings builder shows the window it returns; the window belongs to the frame and
+    // deletes itself when closed.
+    std::function<QWidget*(CMainFrame&)> systemSettingsFactory;
     std::function<std::unique_ptr<QDialog>(CMainFrame&)> setupWizardFactory;
     bool IsSystemSettingsOpen() const { return !systemSettings_.isNull(); }
     QWidget* SystemSettingsWindow() const { return systemSettings_; }
@@ -99,6 +114,8 @@ public:
     void SetSystemSettingsWindow(QWidget* window) { systemSettings_ = window; }
     void OnSystemSettings();
     void OnSetupWizard();
+    // The settings sheets' page template: the large one with normal-size system fonts.
+    int SheetTemplate() const;
 
     // ---- Status bar, prompts and help ----------------------------------------------
     QString MessageText() const;
@@ -188,6 +205,13 @@ private:
     QLabel* message_ = nullptr;
     QProgressBar* progress_ = nullptr;
     std::vector<TuningControl> tuningControls_;
+    bool normalFonts_ = true;
+    // The generated controls' ids; they outlive every control that holds one.
+    std::unique_ptr<RegistryIdAllocator> barIds_;
+    std::unique_ptr<FrameControlIdSource> sheetIds_;
+    CDynamicDialogBar* tuningBar_ = nullptr;
+    CDashboard* dashboard_ = nullptr;
+    std::unique_ptr<CSettingsWindows> settingsWindows_;
     QPointer<QWidget> systemSettings_;
     QPointer<QDialog> about_;
     QPointer<QDialog> start_;

@@ -7,6 +7,7 @@
 // its model and then brings every widget in line with the models again. A forwarded action
 // may replace the very control that forwarded it (the page's options or the whole sheet
 // are rebuilt), so a control touches nothing of its own after forwarding.
+#include "frame/controlwidget.h"
 #include "settings_ui/modelcontrols.h"
 
 #include <QColor>
@@ -32,9 +33,9 @@ std::string ToDefinitionText(const QString& text);
 // 0x00BBGGRR, as definitions give colours.
 QColor FromColorRef(std::uint32_t colour);
 
-// The property under which a generated control's widget carries its control id, so the
-// main window can look up its prompt, tool tip and help from the widget alone.
-inline constexpr const char* kControlIdProperty = "vexaControlId";
+// kControlIdProperty (frame/controlwidget.h): the property under which a generated
+// control's widget carries its control id, so the main window can look up its prompt,
+// tool tip and help from the widget alone.
 
 // The part of a generated control that is not its widget: the control id it holds for its
 // life, the status-bar prompt and tool tip the main window shows for it, and the page it

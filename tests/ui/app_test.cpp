@@ -3,8 +3,11 @@
 #include "core/settingskeys.h"
 #include "core/transmissioncatalogue.h"
 #include "frame/commandids.h"
+#include "frame/dashboard.h"
+#include "graph/dynamicdialogbar.h"
 #include "graph/vlxview.h"
 #include "sim/simtransport.h"
+#include "sim/virtualcontroller.h"
 #include "uifixture.h"
 
 #include <QDialog>
@@ -414,6 +417,79 @@ TEST_F(AppTest, ACalibrationNamedOnTheCommandLineIsOpened) {
     options.fileName = dir.File("missing.gvr");
     app = std::make_unique<CVLXApp>(std::move(options));
     EXPECT_FALSE(app->InitInstance());
+}
+
+TEST_F(AppTest, TheBarsFollowTheCalibrationAndTheirPromptsReachTheStatusBar) {
+    Start();
+    Frame().show();
+    ASSERT_NE(Frame().TuningBar(), nullptr);
+    EXPECT_TRUE(Frame().TuningBar()->Buttons().empty()); // no type yet
+    const int builds = Frame().TuningBar()->BuildCount();
+    LoadDemo(Doc()); // RefreshViews(1): the bars are rebuilt
+    EXPECT_GT(Frame().TuningBar()->BuildCount(), builds);
+    const std::vector<CLegendButton*> buttons = Frame().TuningBar()->Buttons();
+    ASSERT_FALSE(buttons.empty());
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(buttons.front(), &enter);
+    EXPECT_EQ(Frame().MessageText().toStdString(), "Upshift from first to second gear");
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(buttons.front(), &leave);
+    EXPECT_EQ(Frame().MessageText().toStdString(), "For Help, press F1");
+}
+
+TEST_F(AppTest, SystemSettingsAndTheWizardAreTheSettingsWindows) {
+    Start();
+    EXPECT_TRUE(Enabled(kIdSystemSettings));
+    EXPECT_TRUE(Enabled(kIdSetupWizard));
+    std::vector<std::string> dialogs;
+    script.runDialog = [&dialogs](QDialog& dialog) {
+        dialogs.push_back(dialog.windowTitle().toStdString());
+        return int{QDialog::Rejected};
+    };
+    ASSERT_TRUE(Frame().RunCommand(kIdFileNew)); // not the first New: the wizard runs
+    ASSERT_TRUE(Frame().RunCommand(kIdSetupWizard));
+    EXPECT_EQ(dialogs, (std::vector<std::string>{"Initial Setup", "Initial Setup"}));
+
+    ASSERT_TRUE(Frame().RunCommand(kIdSystemSettings));
+    ASSERT_TRUE(Frame().IsSystemSettingsOpen());
+    QWidget* sheet = Frame().SystemSettingsWindow();
+    EXPECT_EQ(sheet->windowTitle().toStdString(), "System Settings");
+    EXPECT_TRUE(sheet->isVisible());
+    ASSERT_TRUE(Frame().RunCommand(kIdSystemSettings)); // one window at a time
+    EXPECT_EQ(Frame().SystemSettingsWindow(), sheet);
+    ASSERT_TRUE(Frame().RunCommand(kIdSetupWizard)); // does nothing while it is open
+    EXPECT_EQ(dialogs.size(), 2u);
+    sheet->close();
+    QApplication::processEvents();
+    EXPECT_FALSE(Frame().IsSystemSettingsOpen());
+}
+
+TEST_F(AppTest, TheDemoIsTheShippedEepromControllerWithItsCalibration) {
+    // The settings remember another controller; the demo starts with its own identity.
+    std::ofstream(dir.File("vexa.INI"))
+        << "[HardwareProfile]\nDeviceType=3\nFirmwareVersion=1\nFirmwareVersionMinor=2\n"
+           "HardwareVersion=1\n";
+    AppOptions options = Options();
+    options.simOptions = AppOptions::DefaultDemoSimOptions();
+    ASSERT_EQ(options.simOptions.baud, 9600); // the real line speed ...
+    options.simOptions.baud = 0;              // ... which the test need not wait for
+    Start(std::move(options));
+    EXPECT_EQ(Doc().Identity.U16(IdentityBlock::kDeviceType), 2);
+    EXPECT_EQ(Doc().Identity.U16(IdentityBlock::kFirmwareVersion), 3);
+    EXPECT_EQ(Doc().Identity.U16(IdentityBlock::kFirmwareVersionMinor), 4);
+    EXPECT_EQ(Doc().Identity.U16(IdentityBlock::kHardwareVersion), 1);
+    Connect();
+    EXPECT_EQ(Frame().Dashboard()->Model().Connected(), 1);
+    // Table 1 holds a 4L60E calibration (its transmission code at byte 152).
+    EXPECT_EQ(app->VirtualController()->Controller().Eeprom(0).at(152), 0x01);
+
+    // Left out, the controller starts blank.
+    app.reset();
+    options = Options();
+    options.simPresetMemory = false;
+    Start(std::move(options));
+    Connect();
+    EXPECT_NE(app->VirtualController()->Controller().Eeprom(0).at(152), 0x01);
 }
 
 } // namespace
