@@ -2,6 +2,9 @@
 
 #include "core/cp1252.h"
 
+#include <QFontMetrics>
+#include <QResizeEvent>
+
 #include "frame/controlidregistry.h"
 #include "frame/controlwidget.h"
 #include "frame/messagebox.h"
@@ -72,7 +75,7 @@ void ControlIdHold::Release() {
 
 CLegendLabel::CLegendLabel(QWidget* parent, ControlIdAllocator* ids, const std::string& text,
                            bool coloured, std::uint32_t colour, int pointSize, bool withId)
-    : QLabel(parent), id_(withId ? ids : nullptr) {
+    : QLabel(parent), id_(withId ? ids : nullptr), pointSize_(pointSize) {
     setText(BarText(text));
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignCenter);
@@ -108,6 +111,17 @@ void CLegendLabel::mouseReleaseEvent(QMouseEvent* event) {
         return;
     if (owner_)
         owner_->LabelClicked();
+}
+
+void CLegendLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    // The bar's rows have a fixed width: a name wider than its label is drawn smaller,
+    // down to 6 points, rather than cut off at both ends.
+    QFont f = font();
+    f.setPointSize(pointSize_);
+    while (f.pointSize() > 6 && QFontMetrics(f).horizontalAdvance(text()) > width() - 2)
+        f.setPointSize(f.pointSize() - 1);
+    setFont(f);
 }
 
 void CLegendLabel::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -99,11 +99,13 @@ public:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     ControlIdHold id_;
     std::string help_;
     CLegendButton* owner_ = nullptr;
+    int pointSize_;
     bool afterDoubleClick_ = false;
 };
 
