@@ -14,7 +14,7 @@ public:
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
-        static char name[] = "ui_tests";
+        static char name[] = "vexa_qt_tests";
         static char* argv[] = {name, nullptr};
         application_ = new QApplication(argc, argv);
         std::setlocale(LC_NUMERIC, "C");
