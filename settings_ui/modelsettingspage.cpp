@@ -629,12 +629,11 @@ void SettingsPageModel::OnComboSelChange(int comboIndex, int entry) {
 }
 
 void SettingsPageModel::OnButtonClicked(int buttonIndex, bool checkedAfterClick) {
-    if (retired_)
-        return;
-    if (buttonIndex < 0 || static_cast<std::size_t>(buttonIndex) >= buttons_.size())
+    ButtonModel* clicked = Live(buttons_, buttonIndex);
+    if (!clicked)
         return;
     Batch batch(*this);
-    ButtonModel& button = *buttons_[static_cast<std::size_t>(buttonIndex)];
+    ButtonModel& button = *clicked;
     if (button.radioIndex >= 0 && checkedAfterClick) {
         // The platform unchecks the other buttons of the group.
         for (const auto& other : buttons_) {
@@ -647,55 +646,47 @@ void SettingsPageModel::OnButtonClicked(int buttonIndex, bool checkedAfterClick)
 }
 
 void SettingsPageModel::OnEditCommit(int editIndex, const std::string& text) {
-    if (retired_)
-        return;
-    if (editIndex < 0 || static_cast<std::size_t>(editIndex) >= edits_.size())
+    EditBoxModel* edit = Live(edits_, editIndex);
+    if (!edit)
         return;
     Batch batch(*this);
-    EditBoxModel& edit = *edits_[static_cast<std::size_t>(editIndex)];
-    edit.SetText(text);
-    edit.CommitText();
+    edit->SetText(text);
+    edit->CommitText();
 }
 
 void SettingsPageModel::OnEditKeyDown(int editIndex, const std::string& text, int key,
                                       int repeatCount, bool shift) {
-    if (retired_)
-        return;
-    if (editIndex < 0 || static_cast<std::size_t>(editIndex) >= edits_.size())
+    EditBoxModel* edit = Live(edits_, editIndex);
+    if (!edit)
         return;
     Batch batch(*this);
-    EditBoxModel& edit = *edits_[static_cast<std::size_t>(editIndex)];
-    edit.SetText(text);
-    edit.KeyDown(key, repeatCount, shift);
+    edit->SetText(text);
+    edit->KeyDown(key, repeatCount, shift);
 }
 
 void SettingsPageModel::OnEditWheel(int editIndex, int delta) {
-    if (retired_)
-        return;
-    if (editIndex < 0 || static_cast<std::size_t>(editIndex) >= edits_.size())
+    EditBoxModel* edit = Live(edits_, editIndex);
+    if (!edit)
         return;
     Batch batch(*this);
-    edits_[static_cast<std::size_t>(editIndex)]->Wheel(delta);
+    edit->Wheel(delta);
 }
 
 void SettingsPageModel::OnEditFocusLost(int editIndex, const std::string& text) {
-    if (retired_)
-        return;
-    if (editIndex < 0 || static_cast<std::size_t>(editIndex) >= edits_.size())
+    EditBoxModel* edit = Live(edits_, editIndex);
+    if (!edit)
         return;
     Batch batch(*this);
-    EditBoxModel& edit = *edits_[static_cast<std::size_t>(editIndex)];
-    edit.SetText(text);
-    edit.FocusLost();
+    edit->SetText(text);
+    edit->FocusLost();
 }
 
 void SettingsPageModel::OnTextChanged(int textIndex, const std::string& text) {
-    if (retired_)
-        return;
-    if (textIndex < 0 || static_cast<std::size_t>(textIndex) >= texts_.size())
+    TextBoxModel* textBox = Live(texts_, textIndex);
+    if (!textBox)
         return;
     Batch batch(*this);
-    texts_[static_cast<std::size_t>(textIndex)]->StoreText(text);
+    textBox->StoreText(text);
 }
 
 void SettingsPageModel::OnHelp(ControlClass kind, int index) {

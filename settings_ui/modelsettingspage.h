@@ -127,6 +127,14 @@ public:
     const std::string& ApplicationTitle() const override { return services_.applicationTitle; }
 
 private:
+    // The control at index of a list, or nullptr when the page is retired or the index is
+    // outside the list (a widget may forward an event for a control already replaced).
+    template <typename T> T* Live(std::vector<std::unique_ptr<T>>& list, int index) {
+        if (retired_ || index < 0 || static_cast<std::size_t>(index) >= list.size())
+            return nullptr;
+        return list[static_cast<std::size_t>(index)].get();
+    }
+
     // Holds back influence requests until the outermost build or user action is over.
     class Batch;
     void Flush();
