@@ -4,6 +4,7 @@
 
 #include "core/textutil.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace vexa {
@@ -28,6 +29,15 @@ std::size_t ValueEnd(const std::string& text, std::size_t keyEnd) {
     if (semicolon == std::string::npos || (colon != std::string::npos && colon < semicolon))
         return std::string::npos;
     return semicolon;
+}
+
+// The caller's value as the int16 an I:V entry takes: truncated, kept within 32 bits, then
+// wrapped as the 16-bit variable wraps; NaN counts as 0.
+std::int16_t CallerInt16(double value) {
+    if (!(value == value))
+        return 0;
+    const double limited = std::clamp(value, -2147483648.0, 2147483647.0);
+    return static_cast<std::int16_t>(static_cast<std::int32_t>(limited));
 }
 
 } // namespace
@@ -154,7 +164,7 @@ int CVLXDoc::ApplyActionList(std::string_view key, int scope, const double* call
                 if (form == Form::kMasked)
                     wanted = static_cast<std::int16_t>((old & ~mask) | (number & mask));
                 else if (form == Form::kIntFromCaller)
-                    wanted = static_cast<std::int16_t>(*callerValue);
+                    wanted = CallerInt16(*callerValue);
                 if (old != wanted) {
                     allMatched = false;
                     if (apply)

@@ -470,12 +470,15 @@ int CVLXDoc::ImageLayoutFits(std::size_t imageSize) const {
         if (IsTableType(slot.type)) {
             if (slot.flags == 0)
                 continue;
-            if (slot.index >= kNumCurves || interpolation == 0)
+            // A negative factor would step the read-back walk out of the image.
+            if (slot.index >= kNumCurves || interpolation <= 0)
                 return 0;
             if (slot.TableCells() == 0)
                 continue;
+            // Every cell takes at least its first byte, whatever its declared width.
             const long long first = CellPosition(slot, 0);
-            const long long last = CellPosition(slot, slot.TableCells() - 1) + slot.TableWidth();
+            const long long last =
+                CellPosition(slot, slot.TableCells() - 1) + std::max<int>(slot.TableWidth(), 1);
             if (first < 0 || last > size)
                 return 0;
         } else if (slot.flags == 1) {
@@ -524,7 +527,8 @@ int CVLXDoc::BuildMemoryImage(std::vector<std::uint8_t>& image) {
                               (PadPoint(curve, point, 0) + PadPoint(curve, nextPoint, 0)) / 2.0);
                 auto* cellBytes = image.data() + CellPosition(slot, cell);
                 cellBytes[0] = CurveToInternal(curve, value, kStoreToInt, 0, x);
-                std::fill(cellBytes + 1, cellBytes + slot.TableWidth(), std::uint8_t{0});
+                if (slot.TableWidth() > 1)
+                    std::fill(cellBytes + 1, cellBytes + slot.TableWidth(), std::uint8_t{0});
             }
         } else if (!IsTableType(slot.type) && slot.flags == 1) {
             const auto bytes = static_cast<std::size_t>(ImageBytes(slot.type));

@@ -148,6 +148,13 @@ TEST_F(Bindings, ActionListsApplyAndTest) {
     EXPECT_EQ(Doc().ApplyActionList("ListV", kSectionScope, &caller, nullptr), 1);
     EXPECT_EQ(Doc().FindIntVariable("Gear").Get(), 4);
     EXPECT_FLOAT_EQ(Doc().FindFloatVariable("Ratio").Get(), 4.0f);
+    // Values beyond 16 bits wrap as the variable does; far beyond 32 bits they saturate first.
+    const double wide = 70000.0;
+    Doc().ApplyActionList("ListV", kSectionScope, &wide, nullptr);
+    EXPECT_EQ(Doc().FindIntVariable("Gear").Get(), static_cast<std::int16_t>(70000));
+    const double huge = 1e30;
+    Doc().ApplyActionList("ListV", kSectionScope, &huge, nullptr);
+    EXPECT_EQ(Doc().FindIntVariable("Gear").Get(), -1);
 
     EXPECT_EQ(Doc().ApplyActionList("Absent", kSectionScope, nullptr, nullptr), kMissingValue);
 }

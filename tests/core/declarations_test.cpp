@@ -178,6 +178,26 @@ TEST_F(Declarations, ImageThatDoesNotFitChangesNothingOnRead) {
     EXPECT_EQ(Doc().CurveTable, before);
 }
 
+TEST_F(Declarations, ImageRefusesTablesWithoutRealCellsOrStep) {
+    std::vector<std::uint8_t> image(256, 0);
+    // Zero-width cells: one byte is still written or read per cell, so the layout must
+    // leave room for it, and nothing past that byte is touched.
+    ASSERT_EQ(Declare("Flat T8 10:3:x NVM:19:256:0\n"), 1);
+    EXPECT_EQ(Doc().BuildMemoryImage(image), 0);
+    EXPECT_EQ(Doc().ApplyMemoryImage(image), 0);
+    ASSERT_EQ(Declare("Flat T8 10:3:x NVM:19:0x40:0 Def:10,20,30,40,50,60,70,80,90,100,\n"), 1);
+    Doc().Curve(3).TraceMode = 2;
+    ASSERT_EQ(Doc().BuildMemoryImage(image), 1);
+    EXPECT_EQ(image[0x40], 100);
+    EXPECT_EQ(image[0x41], 0);
+
+    // A negative points-to-cells factor would step backwards out of the image.
+    ASSERT_EQ(Declare("Shift T8 10:3:x NVM:19:0:1\n"), 1);
+    Doc().Declarations.SetI32(DeclarationsBlock::kDynamicInterpolation, -1);
+    EXPECT_EQ(Doc().BuildMemoryImage(image), 0);
+    EXPECT_EQ(Doc().ApplyMemoryImage(image), 0);
+}
+
 TEST_F(Declarations, TooManySlotsRestartsOnceThenGivesUp) {
     std::string lines;
     for (int i = 0; i < 2100; ++i)
