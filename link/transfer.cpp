@@ -79,6 +79,17 @@ int CVLXController::TransferCalibration(int direction) {
         doc_.ShowMessage(problem, caption, kTransferMessageFlags);
         return 0;
     }
+    // The table number comes from the file: any other value would address controller
+    // memory outside both calibration tables.
+    const int table = SelectedTable();
+    if (table != 0 && table != 1) {
+        doc_.ShowMessage("The calibration selects controller table " +
+                             std::to_string(static_cast<long long>(table) + 1) +
+                             ", but a controller holds only tables 1 and 2.  Nothing was sent "
+                             "to the controller.\n\nPlease select table 1 or 2 and try again.",
+                         caption, kTransferMessageFlags);
+        return 0;
+    }
     if (!CheckController(0, 1)) {
         doc_.ShowMessage(write ? "Could not write data to memory of controller.  No controller "
                                  "found.\n\nPlease insure that controller is connected and "
@@ -96,7 +107,6 @@ int CVLXController::TransferCalibration(int direction) {
 
     const int size = doc_.Declarations.TotalBlockSize();
     const int nvmType = doc_.Declarations.NVMType();
-    const int table = SelectedTable();
     std::vector<std::uint8_t> image(static_cast<std::size_t>(size), nvmType > 1 ? 0xFF : 0x00);
     std::string error;
     auto transfer = [&] {

@@ -206,6 +206,28 @@ TEST_F(Transfer, LayoutsThatCannotBeMovedAreRefusedBeforeAnythingIsSent) {
     }
 }
 
+// A table number from a damaged file must not steer a write into flash outside both tables.
+TEST_F(Transfer, TableOtherThanOneOrTwoIsRefusedBeforeAnythingIsSent) {
+    for (int table : {2, -1, 7}) {
+        StartFlash(1);
+        SelectTable(table);
+        for (int direction : {1, 0}) {
+            host.messages.clear();
+            written.clear();
+            EXPECT_EQ(controller->TransferCalibration(direction), 0) << table;
+            ASSERT_EQ(host.messages.size(), 1u) << table;
+            EXPECT_EQ(host.messages[0].text.rfind("The calibration selects controller table " +
+                                                      std::to_string(table + 1) + ",",
+                                                  0),
+                      0u)
+                << host.messages[0].text;
+            EXPECT_EQ(host.messages[0].caption,
+                      direction ? "Calibration Write Error:" : "Calibration Read Error:");
+            EXPECT_TRUE(written.empty()) << table;
+        }
+    }
+}
+
 TEST_F(Transfer, FlashVerificationFailureIsRetriedThenReported) {
     SimOptions options = FlashSimOptions();
     options.faults.badFlashAddress = 4096 + 10;
