@@ -16,7 +16,8 @@ int QtTimerService::Start(int id, int periodMs, Callback callback) {
         id = 1;
     Stop(id);
     auto* timer = new QTimer(&owner_);
-    timer->setInterval(std::max(periodMs, 0));
+    // A period of 0 from a definition file would fire without pause and starve the window.
+    timer->setInterval(std::max(periodMs, 1));
     QObject::connect(timer, &QTimer::timeout, timer, std::move(callback));
     timers_[id] = timer;
     timer->start();
