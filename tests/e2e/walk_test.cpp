@@ -18,6 +18,7 @@
 #include "settings_ui/dynamicpropertysheet.h"
 #include "settings_ui/helpdialog.h"
 #include "sim/simtransport.h"
+#include "support/appoptions.h"
 #include "support/docfixture.h"
 #include "support/memorysettings.h"
 
@@ -69,18 +70,9 @@ protected:
     }
 
     void Start() {
-        AppOptions options;
-        options.paths.programDir = dir.path();
-        options.paths.settingsFile = dir.File("vexa.INI");
-        options.paths.ramDumpFile = dir.File("RAMDump.txt");
+        AppOptions options = HeadlessAppOptions(dir, timers, ports);
         options.demo = true;
-        options.singleInstance = false;
-        options.desktopShortcut = false;
-        options.startupDialogs = false;
-        options.usbLink = false;
         options.simOptions.baud = 0; // the demo's controller, without the line's pacing
-        options.timers = &timers;
-        options.portLister = &ports;
         options.mail = std::make_unique<NoMail>();
         app = std::make_unique<CVLXApp>(std::move(options));
         ASSERT_TRUE(app->InitInstance());

@@ -10,6 +10,7 @@
 #include "link/portdiscovery.h"
 #include "link/supportpackage.h"
 #include "link/vlxcontroller.h"
+#include "support/appoptions.h"
 #include "support/docfixture.h"
 
 #include <QAction>
@@ -63,18 +64,9 @@ protected:
     }
 
     AppOptions Options(bool demo = true, bool mailAvailable = true) {
-        AppOptions options;
-        options.paths.programDir = dir.path();
-        options.paths.settingsFile = dir.File("vexa.INI");
-        options.paths.ramDumpFile = dir.File("RAMDump.txt");
+        AppOptions options = HeadlessAppOptions(dir, timers, lister);
         options.demo = demo;
-        options.singleInstance = false;
-        options.desktopShortcut = false;
-        options.startupDialogs = false;
-        options.usbLink = false;
         options.simOptions = SimOptions{};
-        options.timers = &timers;
-        options.portLister = &lister;
         auto fakeMail = std::make_unique<FakeMail>(mailAvailable);
         mail = fakeMail.get();
         options.mail = std::move(fakeMail);
