@@ -2,15 +2,13 @@
 // their current values, and assignment formulas write their result into a variable.
 #include "core/vlxdoc.h"
 
+#include "core/numbertext.h"
 #include "core/textutil.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace vexa {
-
-namespace {} // namespace
 
 int CVLXDoc::SubstituteReferences(std::string& formula, float x) {
     int result = 1000;
@@ -45,7 +43,8 @@ int CVLXDoc::SubstituteReferences(std::string& formula, float x) {
             const FloatVariableRef ref = FindFloatVariable(name);
             if (!ref)
                 return kMissingValue;
-            replacement = FormatG(ref.Get());
+            // Formulas have no exponent notation: plain digits keep every magnitude.
+            replacement = FormatPlain(ref.Get());
             break;
         }
         case 'T':
@@ -53,7 +52,11 @@ int CVLXDoc::SubstituteReferences(std::string& formula, float x) {
             const int curve = FindTableIndex(name);
             if (curve < 0 || curve >= kNumCurves)
                 return kMissingValue;
-            // The point at x when whole, the mean of the neighbours from a half on.
+            // A position that is no number has no nearest point (live values reach here).
+            if (std::isnan(x))
+                return kMissingValue;
+            // The point at x when whole, the mean of the neighbours from a half on; outside
+            // the curve the nearest end.
             auto pointAt = [&](double position) {
                 const double clamped = std::clamp(position, 0.0, kPointsPerCurve - 1.0);
                 return static_cast<int>(Point(curve, static_cast<int>(clamped)));
