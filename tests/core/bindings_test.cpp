@@ -81,7 +81,10 @@ TEST_F(Bindings, ReferencesAreReplacedByTheirValues) {
 // Formulas have no exponent notation, so a float is substituted as plain digits that read
 // back as the same float, whatever its magnitude.
 TEST_F(Bindings, FloatReferencesKeepTheirValueAtEveryMagnitude) {
-    std::vector<float> values = {0.0f, 1234567.0f, 3.27f, 0.1f,
+    std::vector<float> values = {0.0f,
+                                 1234567.0f,
+                                 3.27f,
+                                 0.1f,
                                  std::numeric_limits<float>::max(),
                                  std::numeric_limits<float>::denorm_min()};
     for (int exponent = -149; exponent <= 127; ++exponent) {
