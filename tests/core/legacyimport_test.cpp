@@ -1,3 +1,4 @@
+#include "support/decimalcomma.h"
 #include "support/docfixture.h"
 
 #include <gtest/gtest.h>
@@ -193,6 +194,20 @@ TEST_F(LegacyImport, FloatsThatAreNotPositiveOrDoNotScan) {
         ASSERT_TRUE(Open(FullFileWith({{c.line, c.text}})));
         EXPECT_FLOAT_EQ(Float(c.variable), c.expected);
     }
+}
+
+TEST_F(LegacyImport, FloatsReadAPointUnderADecimalCommaLocale) {
+    testing::ScopedDecimalCommaLocale locale;
+    if (!locale.Active())
+        GTEST_SKIP() << testing::kNoDecimalCommaLocale;
+    ASSERT_TRUE(Open(FullFileWith({{kAxleRatioLine, "3.73"},
+                                   {kTireDiamLine, "28.5"},
+                                   {kFourWheelDriveLine, "1"},
+                                   {kLowRangeCalLine, "1"},
+                                   {kLowRangeRatioLine, "2.72"}})));
+    EXPECT_EQ(Float("AxleRatio"), 3.73f);
+    EXPECT_EQ(Float("TireDiam"), 28.5f);
+    EXPECT_EQ(Float("AuxRangeRatio"), 2.72f);
 }
 
 TEST_F(LegacyImport, AuxRangeRatioNeedsFourWheelDriveLowRangeAndARatio) {
