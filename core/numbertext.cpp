@@ -2,6 +2,7 @@
 
 #include "core/textutil.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstdint>
@@ -72,6 +73,8 @@ bool Overflows(std::string_view number, int digitWeight) {
             std::from_chars(exponent.data(), exponent.data() + exponent.size(), value);
         if (result.ec == std::errc::result_out_of_range)
             return !negative;
+        // Far beyond any float either way; kept small so the sum cannot overflow.
+        value = std::min(value, 1000000LL);
         magnitude += negative ? -value : value;
     }
     return magnitude > 0;
