@@ -55,15 +55,15 @@ TEST_F(Bindings, ReferencesAreReplacedByTheirValues) {
         {"T:Shift:", 1.0f, "20", 1000},
         {"T:Shift:", 1.5f, "25", 1000},
         {"T:Shift:", 1.4f, "20", 1000},
-        // Positions outside the curve take its nearest end; one that is no number has no
-        // nearest point and leaves the reference unresolved.
+        // Positions outside the curve take its nearest end; one that is no number (a live
+        // value) takes the first point.
         {"T:Shift:", 8.7f, "95", 1000},
         {"T:Shift:", 9.5f, "100", 1000},
         {"T:Shift:", 12.0f, "100", 1000},
         {"T:Shift:", -3.0f, "10", 1000},
         {"T:Shift:", kInfinity, "100", 1000},
         {"T:Shift:", -kInfinity, "10", 1000},
-        {"T:Shift:", std::numeric_limits<float>::quiet_NaN(), "T:Shift:", kMissingValue},
+        {"T:Shift:", std::numeric_limits<float>::quiet_NaN(), "10", 1000},
         {"F:Ratio:", 0.0f, "3.27", 1000},
         {"x+I:Speed", 0.0f, "x+1500", 1000},
         {"M:TPS:+M:RPM:", 0.0f, "42+2500", 2500},
