@@ -104,15 +104,21 @@ bool TextScanner::Decimal(long long& value) {
     return IntegerIn(value, false);
 }
 
-bool TextScanner::IntegerIn(long long& value, bool anyBase) {
+std::size_t TextScanner::SignStart(bool& negative) const {
     std::size_t p = position_;
     while (p < text_.size() && IsCSpace(text_[p]))
         ++p;
-    bool negative = false;
+    negative = false;
     if (p < text_.size() && (text_[p] == '+' || text_[p] == '-')) {
         negative = text_[p] == '-';
         ++p;
     }
+    return p;
+}
+
+bool TextScanner::IntegerIn(long long& value, bool anyBase) {
+    bool negative = false;
+    std::size_t p = SignStart(negative);
     int base = 10;
     if (anyBase && p < text_.size() && text_[p] == '0') {
         if (p + 1 < text_.size() && (text_[p + 1] == 'x' || text_[p + 1] == 'X')) {
@@ -144,14 +150,8 @@ bool TextScanner::IntegerIn(long long& value, bool anyBase) {
 }
 
 bool TextScanner::Float(float& value) {
-    std::size_t p = position_;
-    while (p < text_.size() && IsCSpace(text_[p]))
-        ++p;
     bool negative = false;
-    if (p < text_.size() && (text_[p] == '+' || text_[p] == '-')) {
-        negative = text_[p] == '-';
-        ++p;
-    }
+    std::size_t p = SignStart(negative);
     const std::string_view rest = text_.substr(p);
     float scanned = 0.0f;
     std::size_t used = 0;

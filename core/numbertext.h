@@ -39,6 +39,8 @@ public:
     std::string_view Rest() const { return text_.substr(position_); }
 
 private:
+    // Past the white space and the optional sign that start a number; negative: a '-'.
+    std::size_t SignStart(bool& negative) const;
     bool IntegerIn(long long& value, bool anyBase);
 
     std::string_view text_;
