@@ -95,8 +95,8 @@ void DropOneTimes(std::string& text) {
                 } else if (before == '-') {
                     // Binary only when an operand ends right before it.
                     const char left = out.size() >= 2 ? out[out.size() - 2] : '\0';
-                    safe = left != '\0' && std::string_view("(+-*/^").find(left) ==
-                                                std::string_view::npos;
+                    safe = left != '\0' &&
+                           std::string_view("(+-*/^").find(left) == std::string_view::npos;
                 }
             }
             if (safe) {
