@@ -407,8 +407,7 @@ TEST_F(AppTest, ALockThatCannotBeTakenIsReportedAndTheProgramStarts) {
     ASSERT_EQ(script.shown.size(), 1u);
     EXPECT_EQ(script.shown[0].caption, "Running Copy Check Error:");
     EXPECT_EQ(script.shown[0].flags, unsigned{kMbIconExclamation});
-    EXPECT_NE(script.shown[0].text.find("could not check whether another copy"),
-              std::string::npos);
+    EXPECT_NE(script.shown[0].text.find("could not check whether another copy"), std::string::npos);
     // Names the file and why it failed.
     EXPECT_NE(script.shown[0].text.find(dir.File("no-such-folder/copy.lock")), std::string::npos)
         << script.shown[0].text;
