@@ -13,6 +13,26 @@
 
 namespace vexa {
 
+// The texts steps hold, each once; bytes grows by the size of a text stored anew.
+class ChangeLog::TextPool {
+public:
+    std::shared_ptr<const std::string> Intern(const std::string& text, std::size_t& bytes) {
+        std::erase_if(texts_, [](const auto& weak) { return weak.expired(); });
+        for (const std::weak_ptr<const std::string>& weak : texts_) {
+            std::shared_ptr<const std::string> kept = weak.lock();
+            if (kept && kept->size() == text.size() && *kept == text)
+                return kept;
+        }
+        auto kept = std::make_shared<const std::string>(text);
+        texts_.push_back(kept);
+        bytes += kept->capacity() + sizeof(std::string) + 2 * sizeof(void*);
+        return kept;
+    }
+
+private:
+    std::vector<std::weak_ptr<const std::string>> texts_;
+};
+
 namespace {
 
 // Every field a change can touch: what a calibration file stores, and the curve settings
@@ -46,6 +66,12 @@ template <class E, std::size_t N> struct FieldTraits<std::array<E, N>> {
 template <class E> struct FieldTraits<std::vector<E>> {
     using Element = E;
     static constexpr bool kSequence = true;
+};
+// Whole texts (the definition text above all) are kept once however many steps hold
+// them: going back and forth between two transmission types stores each text once.
+template <> struct FieldTraits<std::string> {
+    using Element = std::shared_ptr<const std::string>;
+    static constexpr bool kSequence = false;
 };
 
 template <class P> struct MemberOf;
@@ -90,8 +116,13 @@ template <class T> std::size_t HeapBytes(const T&) {
 }
 
 template <class M, class E>
-std::size_t Diff(const M& before, const M& after, std::vector<ElementChange<E>>& out) {
-    if constexpr (FieldTraits<M>::kSequence) {
+std::size_t Diff(const M& before, const M& after, std::vector<ElementChange<E>>& out,
+                 ChangeLog::TextPool& texts) {
+    std::size_t shared = 0;
+    if constexpr (std::is_same_v<M, std::string>) {
+        if (before != after)
+            out.push_back({0, texts.Intern(before, shared), texts.Intern(after, shared)});
+    } else if constexpr (FieldTraits<M>::kSequence) {
         const std::size_t n = std::min(before.size(), after.size());
         for (std::size_t i = 0; i < n; ++i) {
             if (!Same(before[i], after[i]))
@@ -101,7 +132,7 @@ std::size_t Diff(const M& before, const M& after, std::vector<ElementChange<E>>&
         out.push_back({0, before, after});
     }
     out.shrink_to_fit();
-    std::size_t bytes = out.capacity() * sizeof(ElementChange<E>);
+    std::size_t bytes = shared + out.capacity() * sizeof(ElementChange<E>);
     for (const ElementChange<E>& change : out)
         bytes += HeapBytes(change.before) + HeapBytes(change.after);
     return bytes;
@@ -111,7 +142,9 @@ template <class M, class E>
 void Apply(M& field, const std::vector<ElementChange<E>>& changes, bool undo) {
     for (const ElementChange<E>& change : changes) {
         const E& value = undo ? change.before : change.after;
-        if constexpr (FieldTraits<M>::kSequence)
+        if constexpr (std::is_same_v<M, std::string>)
+            field = *value;
+        else if constexpr (FieldTraits<M>::kSequence)
             field[change.index] = value;
         else
             field = value;
@@ -143,7 +176,7 @@ struct ChangeLog::Step {
     std::size_t bytes = 0;
 };
 
-ChangeLog::ChangeLog() = default;
+ChangeLog::ChangeLog() : texts_(std::make_unique<TextPool>()) {}
 ChangeLog::~ChangeLog() = default;
 
 void ChangeLog::Begin(const CVLXDoc& doc, std::string name, ChangeNaming naming) {
@@ -167,8 +200,8 @@ bool ChangeLog::End(const CVLXDoc& doc) {
     auto step = std::make_unique<Step>();
     bool changed = false;
     [&]<std::size_t... I>(std::index_sequence<I...>) {
-        ((step->bytes +=
-          Diff(std::get<I>(before->values), doc.*std::get<I>(kFields), std::get<I>(step->changes)),
+        ((step->bytes += Diff(std::get<I>(before->values), doc.*std::get<I>(kFields),
+                              std::get<I>(step->changes), *texts_),
           changed = changed || !std::get<I>(step->changes).empty()),
          ...);
     }

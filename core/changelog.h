@@ -75,6 +75,9 @@ public:
     std::size_t MemoryUse() const { return memoryUse_; }
     void SetMemoryLimit(std::size_t bytes);
 
+    // Keeps each text that steps hold once (for the comparison code).
+    class TextPool;
+
 private:
     struct Snapshot;
     struct Step;
@@ -85,6 +88,7 @@ private:
     long savedPosition_ = 0;   // -1: the saved state is not in the history
     std::size_t memoryUse_ = 0;
     std::size_t memoryLimit_ = kDefaultMemoryLimit;
+    std::unique_ptr<TextPool> texts_;
 
     int depth_ = 0;
     std::unique_ptr<Snapshot> before_;

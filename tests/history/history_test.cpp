@@ -1,14 +1,7 @@
 // Undo and redo at the document: every kind of edit a person can make, taken back and done
 // again, compared with the whole saved file before and after; the modified mark through
 // undo, redo and saving; a fresh history after New and Open.
-#include "data/datafixture.h"
-#include "graph/recordingsurface.h"
-#include "link/borrowedtransport.h"
-#include "link/serialdevicefactory.h"
-#include "link/serialport.h"
-#include "link/vlxcontroller.h"
-#include "sim/simpresets.h"
-#include "sim/simtransport.h"
+#include "history/historydoc.h"
 
 #include <gtest/gtest.h>
 
@@ -19,61 +12,6 @@
 
 namespace vexa::testing {
 namespace {
-
-// A new 4L60E calibration on the shipped definitions, with the graph configured by the
-// "Graph Controls" bar and the demo's virtual controller (table 1 a 4L60E, table 2 a 4R70W
-// calibration) as its link, on virtual time.
-struct HistoryDoc : DataDoc {
-    HistoryDoc() : DataDoc({2, 3}) {
-        const SimPreset& preset = *FindSimPreset("tcs2");
-        SimOptions options;
-        ApplySimPreset(preset, options);
-        sim = std::make_unique<SimTransport>(clock, options);
-        LoadSimPresetMemory(preset, sim->Controller());
-        settings.WriteString(kCommSettingsSection, kComPortNameKey, kSimPortName);
-        factory.Register(kSimPortName, [this](const std::string&, int) {
-            return std::make_unique<BorrowedTransport>(*sim);
-        });
-        auto link = std::make_unique<CVLXController>(
-            *doc, std::make_unique<CSerialPort>(&settings, &factory, nullptr, clock), timers,
-            clock);
-        controller = link.get();
-        doc->SetControllerLink(std::move(link));
-        NewOfType("4l60e.def");
-        doc->SetModifiedFlag(false);
-        doc->ClearHistory();
-
-        // The view's plot, so pointer events land on points.
-        engine.MeasureLabels(surface);
-        engine.SetPlotRect(20, 20, 563, 617);
-        engine.Draw(surface);
-    }
-    ~HistoryDoc() { doc.reset(); }
-
-    std::vector<float> GraphValues() const {
-        std::vector<float> values;
-        for (int t = 0; t < kNumCurves; ++t)
-            for (int p = 0; p < kPointsPerCurve; ++p)
-                values.push_back(engine.GetValue(t, p));
-        return values;
-    }
-    void Select(int trace, std::initializer_list<int> points) {
-        engine.ClearSelection();
-        for (int p : points)
-            engine.SetPointSelected(trace, p, 1);
-        engine.RecomputeSelection(-1);
-    }
-    int X(int point) const { return engine.PointX(static_cast<float>(point)); }
-    int Y(int trace, int point) const { return engine.ValueY(engine.GetValue(trace, point)); }
-
-    ManualClock clock;
-    ManualTimerService timers;
-    SerialDeviceFactory factory;
-    std::unique_ptr<SimTransport> sim;
-    CVLXController* controller = nullptr;
-    RecordingSurface surface;
-    TempDir dir;
-};
 
 // "" when equal, else where the two files part.
 std::string Difference(const std::string& a, const std::string& b) {
