@@ -1,9 +1,9 @@
 #include "app/transtypedlg.h"
 
-#include "frame/dialogunits.h"
-#include "frame/messagebox.h"
-#include "frame/textcodec.h"
 #include "link/transreadbackdecoder.h"
+#include "uicommon/dialogunits.h"
+#include "uicommon/messagebox.h"
+#include "uicommon/textcodec.h"
 
 #include <QComboBox>
 #include <QLabel>

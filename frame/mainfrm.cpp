@@ -2,17 +2,17 @@
 
 #include "core/settingskeys.h"
 #include "frame/commandids.h"
-#include "frame/controlidregistry.h"
-#include "frame/controlwidget.h"
 #include "frame/dashboard.h"
-#include "frame/messagebox.h"
-#include "frame/textcodec.h"
 #include "graph/dynamicdialogbar.h"
 #include "graph/legendbutton.h"
 #include "graph/vlxview.h"
 #include "settings_ui/aboutdlg.h"
 #include "settings_ui/dynamicpropertysheet.h"
 #include "settings_ui/startdlg.h"
+#include "uicommon/controlidregistry.h"
+#include "uicommon/controlwidget.h"
+#include "uicommon/messagebox.h"
+#include "uicommon/textcodec.h"
 #ifdef VEXA_HAVE_QTDBUS
 #include "frame/suspendnotifier.h"
 #endif
@@ -68,18 +68,9 @@ int TrailingDots(const QString& text) {
 
 } // namespace
 
-// The settings windows' controls take their ids from the same registry as the bars'.
-class FrameControlIdSource : public ControlIdSource {
-public:
-    int AllocateControlId(int start) override { return ControlIds().AllocateControlId(start); }
-    void ReleaseControlId(int id) override { ControlIds().ReleaseControlId(id); }
-};
-
 CMainFrame::CMainFrame(SettingsStore& settings, std::string programDir, QWidget* parent)
     : QMainWindow(parent), settings_(settings), programDir_(std::move(programDir)) {
     ControlIds().Clear();
-    barIds_ = std::make_unique<RegistryIdAllocator>(ControlIds());
-    sheetIds_ = std::make_unique<FrameControlIdSource>();
     setMinimumSize(kInitialMinWidth, kInitialMinHeight);
     setAcceptDrops(true);
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
@@ -140,7 +131,7 @@ void CMainFrame::AttachDocument(CVLXDoc& doc, ProgramLauncher* launcher) {
     // System Settings and the Initial Setup wizard.
     SettingsModelServices services;
     services.launcher = launcher;
-    settingsWindows_ = std::make_unique<CSettingsWindows>(*sheetIds_, services, this);
+    settingsWindows_ = std::make_unique<CSettingsWindows>(ControlIds(), services, this);
     settingsWindows_->onSystemSettingsChanged = [this](QWidget* window) {
         SetSystemSettingsWindow(window);
         UpdateCommandUI();
@@ -382,7 +373,7 @@ void CMainFrame::BuildBars() {
     // Floating, it cannot be closed: it has no close box.
     tuningDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     tuningDock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-    tuningBar_ = new CDynamicDialogBar(barIds_.get(), tuningDock_);
+    tuningBar_ = new CDynamicDialogBar(&ControlIds(), tuningDock_);
     tuningBar_->setObjectName(QStringLiteral("GraphControlsContents"));
     tuningBar_->setMinimumWidth(dluX(normalFonts ? 89 : 69));
     tuningDock_->setWidget(tuningBar_);
@@ -393,7 +384,7 @@ void CMainFrame::BuildBars() {
     dashboardDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable |
                                 QDockWidget::DockWidgetClosable);
     dashboardDock_->setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
-    dashboard_ = new CDashboard(barIds_.get(), dashboardDock_);
+    dashboard_ = new CDashboard(&ControlIds(), dashboardDock_);
     dashboard_->setObjectName(QStringLiteral("DashboardContents"));
     dashboard_->setMinimumHeight(dluY(normalFonts ? 54 : 45));
     dashboardDock_->setWidget(dashboard_);

@@ -1,4 +1,5 @@
 #include "settings_ui/dynamicbutton.h"
+#include "uicommon/textcodec.h"
 
 #include "settings_ui/helpdialog.h"
 #include "settings_ui/settingspage.h"
@@ -41,7 +42,7 @@ CDynamicButton::CDynamicButton(QWidget* parent, ControlIdSource& ids, CSettingsP
 
 void CDynamicButton::Sync(const ButtonModel& model) {
     setGeometry(ToQRect(model.rect));
-    const QString text = FromDefinitionText(model.text);
+    const QString text = FromWindows1252(model.text);
     if (this->text() != text)
         setText(text);
     if (isCheckable() && isChecked() != model.checked)

@@ -1,4 +1,5 @@
 #include "settings_ui/dynamiccombobox.h"
+#include "uicommon/textcodec.h"
 
 #include "settings_ui/settingspage.h"
 
@@ -41,16 +42,16 @@ void CDynamicComboBox::Sync(const ComboBoxModel& model) {
     setMaxVisibleItems(std::max(1, (modelRect_.height() - kFieldHeight) / rowHeight));
     bool same = count() == static_cast<int>(model.entries.size());
     for (int i = 0; same && i < count(); ++i)
-        same = itemText(i) == FromDefinitionText(model.entries[static_cast<std::size_t>(i)]);
+        same = itemText(i) == FromWindows1252(model.entries[static_cast<std::size_t>(i)]);
     if (!same) {
         clear();
         for (const std::string& entry : model.entries)
-            addItem(FromDefinitionText(entry));
+            addItem(FromWindows1252(entry));
     }
     if (currentIndex() != model.selected)
         setCurrentIndex(model.selected);
     if (label_ && model.label)
-        label_->Sync(*model.label);
+        SyncStatic(*label_, *model.label);
     syncing_ = false;
 }
 

@@ -1,4 +1,5 @@
 #include "settings_ui/dynamicedit.h"
+#include "uicommon/textcodec.h"
 
 #include "settings_ui/settingspage.h"
 
@@ -30,11 +31,11 @@ void CDynamicEdit::Detach() {
 
 void CDynamicEdit::Sync(const EditBoxModel& model) {
     setGeometry(ToQRect(model.rect));
-    const QString shown = FromDefinitionText(model.Text());
+    const QString shown = FromWindows1252(model.Text());
     if (text() != shown)
         setText(shown);
     if (label_ && model.label)
-        label_->Sync(*model.label);
+        SyncStatic(*label_, *model.label);
 }
 
 void CDynamicEdit::keyPressEvent(QKeyEvent* event) {

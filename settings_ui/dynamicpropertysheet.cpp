@@ -1,4 +1,5 @@
 #include "settings_ui/dynamicpropertysheet.h"
+#include "uicommon/textcodec.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -55,7 +56,7 @@ CDynamicPropertySheet::~CDynamicPropertySheet() {
 
 void CDynamicPropertySheet::SetUp() {
     LiveSheets().push_back(this);
-    setWindowTitle(FromDefinitionText(model_.Caption()));
+    setWindowTitle(FromWindows1252(model_.Caption()));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
     auto* layout = new QVBoxLayout(this);
@@ -200,7 +201,7 @@ void CDynamicPropertySheet::SyncWithModel() {
             for (std::size_t i = 0; i < pages_.size(); ++i) {
                 const SettingsPageModel& model = model_.Page(static_cast<int>(i));
                 const std::string& title = i < texts.size() ? texts[i] : model.title;
-                tabs_->addTab(pages_[i], FromDefinitionText(title));
+                tabs_->addTab(pages_[i], FromWindows1252(title));
                 // A placeholder refuses to become active.
                 tabs_->setTabEnabled(static_cast<int>(i), !model.IsPlaceholder());
             }

@@ -1,4 +1,5 @@
 #include "settings_ui/dynamictext.h"
+#include "uicommon/textcodec.h"
 
 #include "settings_ui/settingspage.h"
 
@@ -32,21 +33,21 @@ void CDynamicText::Detach() {
 
 void CDynamicText::Sync(const TextBoxModel& model) {
     setGeometry(ToQRect(model.rect));
-    const QString shown = FromDefinitionText(model.Text());
+    const QString shown = FromWindows1252(model.Text());
     if (toPlainText() != shown) {
         syncing_ = true;
         setPlainText(shown);
         syncing_ = false;
     }
     if (label_ && model.label)
-        label_->Sync(*model.label);
+        SyncStatic(*label_, *model.label);
 }
 
 void CDynamicText::OnTextChanged() {
     if (syncing_)
         return;
     if (CSettingsPage* page = Page())
-        page->TextChanged(index_, ToDefinitionText(toPlainText()));
+        page->TextChanged(index_, ToWindows1252(toPlainText()));
 }
 
 void CDynamicText::focusInEvent(QFocusEvent* event) {

@@ -10,6 +10,7 @@
 // progress is over, so a control is never destroyed by its own change.
 #include "core/vlxdoc.h"
 #include "formula/formulaparser.h"
+#include "uicommon/controlidsource.h"
 
 #include <cstdint>
 #include <memory>
@@ -60,33 +61,6 @@ struct ControlRect {
     int right = 0;
     int bottom = 0;
     bool operator==(const ControlRect&) const = default;
-};
-
-// Hands out the window ids of generated controls (the control id registry of the main
-// window). AllocateControlId returns 0 when every id is taken.
-class ControlIdSource {
-public:
-    virtual ~ControlIdSource() = default;
-    virtual int AllocateControlId(int start) = 0;
-    virtual void ReleaseControlId(int id) = 0;
-};
-
-// An id held for a control's life: taken at construction, given back at destruction.
-class ControlIdLease {
-public:
-    explicit ControlIdLease(ControlIdSource* source)
-        : source_(source), id_(source ? source->AllocateControlId(0) : 0) {}
-    ~ControlIdLease() {
-        if (source_ && id_ != 0)
-            source_->ReleaseControlId(id_);
-    }
-    ControlIdLease(const ControlIdLease&) = delete;
-    ControlIdLease& operator=(const ControlIdLease&) = delete;
-    int Id() const { return id_; }
-
-private:
-    ControlIdSource* source_;
-    int id_;
 };
 
 // Starts what a push button's Execute names. The paths given are already checked to lie

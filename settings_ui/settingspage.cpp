@@ -237,7 +237,7 @@ void CSettingsPage::SyncSelectionArea() {
         }
         if (!widget)
             widget = new CDynamicStatic(this);
-        widget->Sync(*model);
+        SyncStatic(*widget, *model);
     };
     place(selectionLabel_, model_->SelectionLabel());
     place(description_, model_->Description());

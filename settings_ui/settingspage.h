@@ -8,8 +8,8 @@
 // does this for all of its pages, since an action may rebuild the sheet itself.
 #include "settings_ui/dynamicbutton.h"
 #include "settings_ui/dynamiccombobox.h"
+#include "settings_ui/dynamiccontrol.h"
 #include "settings_ui/dynamicedit.h"
-#include "settings_ui/dynamicstatic.h"
 #include "settings_ui/dynamictext.h"
 #include "settings_ui/modelsettingspage.h"
 

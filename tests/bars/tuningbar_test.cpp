@@ -298,7 +298,7 @@ TEST_F(TuningBar, FocusFrameFollowsTheFocus) {
         const QImage image = bar->grab().toImage();
         const QColor ink = bar->palette().color(QPalette::WindowText);
         int count = 0;
-        for (CLegendLabel* label : button.Labels()) {
+        for (CDynamicStatic* label : button.Labels()) {
             const QRect r = label->geometry();
             for (int x = r.left() - 1; x <= r.right() + 1; ++x)
                 count += image.pixelColor(x, r.top() - 1) == ink ? 1 : 0;

@@ -9,7 +9,6 @@
 #include "frame/commandids.h"
 #include "frame/dashboard.h"
 #include "frame/mainfrm.h"
-#include "frame/messagebox.h"
 #include "graph/dynamicdialogbar.h"
 #include "graph/vlxview.h"
 #include "link/portdiscovery.h"
@@ -21,6 +20,7 @@
 #include "support/appoptions.h"
 #include "support/docfixture.h"
 #include "support/memorysettings.h"
+#include "uicommon/messagebox.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -4,6 +4,7 @@
 #include "settings_ui/dynamicpropertysheet.h"
 #include "settings_ui/modelfixture.h"
 #include "settings_ui/settingspage.h"
+#include "uicommon/controlwidget.h"
 
 #include <QApplication>
 #include <QComboBox>
