@@ -278,10 +278,6 @@ SettingsModelServices WithoutIds(SettingsModelServices services) {
     return services;
 }
 
-bool TransmissionChosen(const CVLXDoc& doc) {
-    return doc.Header[kTransmissionType] != "None";
-}
-
 } // namespace
 
 CSettingsWindows::CSettingsWindows(ControlIdSource& ids, SettingsModelServices services,
@@ -337,16 +333,18 @@ int CSettingsWindows::RunInitialSetup(CVLXDoc* doc, int pageTemplate) {
 }
 
 void CSettingsWindows::RefreshSettingsSheet(CVLXDoc* doc, int cycle, int pageTemplate) {
-    if (systemSettings_) {
-        systemSettings_->RebuildPages();
-        if (cycle == 1 && doc && TransmissionChosen(*doc))
-            systemSettings_->CyclePages();
+    if (!doc)
         return;
-    }
-    if (cycle == 1 && doc && TransmissionChosen(*doc)) {
-        if (CDynamicPropertySheet* sheet = OpenSystemSettings(doc, pageTemplate))
-            sheet->CyclePages();
-    }
+    const SettingsRefresh plan = sheets_.PlanRefresh(*doc, cycle);
+    CDynamicPropertySheet* sheet = systemSettings_;
+    if (plan.open)
+        sheet = OpenSystemSettings(doc, pageTemplate);
+    if (!sheet)
+        return;
+    if (plan.rebuild)
+        sheet->RebuildPages();
+    if (plan.cycle)
+        sheet->CyclePages();
 }
 
 bool CSettingsWindows::AllowNewFile(CVLXDoc& doc) {

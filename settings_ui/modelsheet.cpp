@@ -150,6 +150,19 @@ std::unique_ptr<PropertySheetModel> SettingsSheets::PrepareInitialSetup(CVLXDoc*
     return sheet;
 }
 
+SettingsRefresh SettingsSheets::PlanRefresh(const CVLXDoc& doc, int cycle) const {
+    const bool cycled = cycle == 1 && doc.Header[kTransmissionType] != "None";
+    SettingsRefresh plan;
+    if (systemSettings_) {
+        plan.rebuild = true;
+        plan.cycle = cycled;
+    } else if (cycled) {
+        plan.open = true;
+        plan.cycle = true;
+    }
+    return plan;
+}
+
 bool SettingsSheets::AllowNewFile(CVLXDoc& doc) {
     if (!systemSettings_)
         return true;

@@ -198,6 +198,37 @@ TEST_F(Sheets, BuildPagesNeedsADocumentAndAPage) {
     EXPECT_EQ(noTabs.PageCount(), 0);
 }
 
+// After the calibration changed underneath: an open window follows it, and a check that
+// found a transmission type brings the window up with every page shown once.
+TEST_F(Sheets, TheRefreshAfterAControllerCheckOpensRebuildsAndCycles) {
+    struct Case {
+        bool open;
+        const char* type;
+        int cycle;
+        SettingsRefresh plan;
+    };
+    const Case cases[] = {
+        {false, "None", 0, {}},
+        {false, "None", 1, {}},
+        {false, "4L60E", 0, {}},
+        {false, "4L60E", 1, {true, false, true}},
+        {true, "None", 0, {false, true, false}},
+        {true, "None", 1, {false, true, false}},
+        {true, "4L60E", 0, {false, true, false}},
+        {true, "4L60E", 1, {false, true, true}},
+    };
+    for (const Case& c : cases) {
+        SettingsSheets record(Services());
+        doc->Header[kTransmissionType] = "None";
+        if (c.open) {
+            ASSERT_NE(record.OpenSystemSettings(doc.get(), kPageTemplateLarge), nullptr);
+        }
+        doc->Header[kTransmissionType] = c.type;
+        EXPECT_EQ(record.PlanRefresh(*doc, c.cycle), c.plan)
+            << "open " << c.open << ", type " << c.type << ", cycle " << c.cycle;
+    }
+}
+
 TEST_F(Sheets, HelpOutsideAnyControlExplainsTheTabs) {
     auto wizard = sheets->PrepareInitialSetup(doc.get(), kPageTemplateNormal);
     ASSERT_NE(wizard, nullptr);
