@@ -186,6 +186,9 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 bool CMainFrame::RunCommand(int id) {
+    // A number typed into System Settings counts before anything the command does.
+    if (settingsWindows_)
+        settingsWindows_->CommitTypedText();
     const auto it = commands_.find(id);
     if (it == commands_.end() || !it->second.handler ||
         (it->second.enabled && !it->second.enabled())) {
@@ -743,6 +746,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (settingsWindows_)
+        settingsWindows_->CommitTypedText();
     if (closeGuard_ && !closeGuard_()) {
         event->ignore();
         return;

@@ -15,6 +15,12 @@ CDynamicEdit::CDynamicEdit(QWidget* parent, ControlIdSource& ids, CSettingsPage*
     setFocusPolicy(Qt::StrongFocus);
     if (model.label)
         label_ = new CDynamicStatic(parent);
+    // What is typed is held by the model until it is committed, so the page can store it
+    // whatever takes the focus away, and bringing the widgets in line does not undo it.
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        if (CSettingsPage* owner = Page())
+            owner->EditTextEdited(index_, TypedText());
+    });
     Sync(model);
 }
 
@@ -84,6 +90,8 @@ void CDynamicEdit::wheelEvent(QWheelEvent* event) {
 
 void CDynamicEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
+    // A field hidden with its page (another tab, Next or Back, the window closing) was
+    // committed by the page being left.
     if (CSettingsPage* page = Page(); page && isVisible())
         page->EditFocusLost(index_, TypedText());
 }

@@ -133,6 +133,22 @@ bool CDynamicPropertySheet::Back() {
     return SetActivePage(model_.ActivePage() - 1);
 }
 
+void CDynamicPropertySheet::CommitTypedText() {
+    BeginPageAction();
+    model_.CommitTypedText();
+    EndPageAction();
+}
+
+void CDynamicPropertySheet::done(int result) {
+    CommitTypedText();
+    QDialog::done(result);
+}
+
+void CDynamicPropertySheet::closeEvent(QCloseEvent* event) {
+    CommitTypedText();
+    QDialog::closeEvent(event);
+}
+
 void CDynamicPropertySheet::CyclePages(int pauseMs) {
     const int count = model_.PageCount();
     for (int i = 0; i <= count; ++i) {
@@ -345,6 +361,11 @@ void CSettingsWindows::RefreshSettingsSheet(CVLXDoc* doc, int cycle, int pageTem
         sheet->RebuildPages();
     if (plan.cycle)
         sheet->CyclePages();
+}
+
+void CSettingsWindows::CommitTypedText() {
+    if (systemSettings_)
+        systemSettings_->CommitTypedText();
 }
 
 bool CSettingsWindows::AllowNewFile(CVLXDoc& doc) {

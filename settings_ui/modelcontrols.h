@@ -166,6 +166,9 @@ public:
     // The field's text as shown; SetText takes what the user typed (at most 70 characters).
     const std::string& Text() const { return text_; }
     void SetText(const std::string& text) { text_ = text.substr(0, kMaxTextLength); }
+    // Whether the text differs from what the field showed last: the user typed something
+    // that is not stored yet.
+    bool HasTypedText() const { return text_ != shown_; }
 
     void CommitText();
     void StepValue(int steps);
@@ -176,7 +179,9 @@ public:
     // false: the character is swallowed (a space); true: the field takes it.
     static bool AcceptsCharacter(char c) { return c != ' '; }
     void Wheel(int delta);
-    void FocusLost() { CommitText(); }
+    // Leaving the field stores what was typed. A text the user left as it was shown is not
+    // read back: the shown text is rounded, so storing it would change the value.
+    void FocusLost();
 
     float Value() const { return value_; }
     float MinValue() const { return minValue_; }
@@ -209,6 +214,7 @@ private:
     Target targets_[3] = {{"x", {}, -1}, {}, {}};
     int wheel_ = 0;
     std::string text_;
+    std::string shown_; // the text as RefreshText last made it
 };
 
 // A free-text field bound to a string variable or to the control state (CDynamicText).

@@ -681,6 +681,23 @@ void SettingsPageModel::OnEditFocusLost(int editIndex, const std::string& text) 
     edit->FocusLost();
 }
 
+void SettingsPageModel::OnEditTextEdited(int editIndex, const std::string& text) {
+    if (EditBoxModel* edit = Live(edits_, editIndex))
+        edit->SetText(text);
+}
+
+void SettingsPageModel::OnKillActive() {
+    if (retired_)
+        return;
+    Batch batch(*this);
+    // By index: a stored value may ask for the page's options to be rebuilt, which happens
+    // only when the batch is over.
+    for (std::size_t i = 0; i < edits_.size(); ++i) {
+        if (edits_[i]->HasTypedText())
+            edits_[i]->FocusLost();
+    }
+}
+
 void SettingsPageModel::OnTextChanged(int textIndex, const std::string& text) {
     TextBoxModel* textBox = Live(texts_, textIndex);
     if (!textBox)

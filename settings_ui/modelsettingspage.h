@@ -69,6 +69,10 @@ public:
     bool OnSetActive();
     // The sheet's apply request.
     void OnApply();
+    // The page stops being the current page (another becomes current, or the sheet closes):
+    // numbers typed into its fields and not stored yet are stored, as leaving the field
+    // would.
+    void OnKillActive();
     // The page's window goes away.
     void OnDestroyWindow();
 
@@ -89,6 +93,8 @@ public:
                        bool shift);
     void OnEditWheel(int editIndex, int delta);
     void OnEditFocusLost(int editIndex, const std::string& text);
+    // The user changed the field's text (nothing is stored until it is committed).
+    void OnEditTextEdited(int editIndex, const std::string& text);
     void OnTextChanged(int textIndex, const std::string& text);
     // F1 over a control: its help text (the SelectionCombo's is the page's).
     enum class ControlClass { kEdit, kText, kButton, kCombo };

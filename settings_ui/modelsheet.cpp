@@ -109,9 +109,20 @@ void PropertySheetModel::OnHelp() {
         doc_->ShowMessage(kSheetHelp, services_.applicationTitle, kMbOk);
 }
 
+void PropertySheetModel::CommitTypedText() {
+    if (active_ >= 0 && active_ < PageCount())
+        pages_[static_cast<std::size_t>(active_)]->OnKillActive();
+}
+
 bool PropertySheetModel::SetActivePage(int index) {
     if (index < 0 || index >= PageCount())
         return false;
+    if (index != active_) {
+        CommitTypedText();
+        // What was stored may have rebuilt the pages.
+        if (index >= PageCount())
+            return false;
+    }
     shown_ = true;
     const int previous = active_;
     active_ = index;

@@ -61,7 +61,11 @@ public:
     void OnHelp();
 
     // Makes page index the current page; false when it refuses (or there is no such page).
+    // The page left stores what was typed into its fields first.
     bool SetActivePage(int index);
+    // The sheet closes, or something outside it is about to act: the current page stores
+    // what was typed into its fields.
+    void CommitTypedText();
     bool Next() { return SetActivePage(active_ + 1); }
     bool Back() { return SetActivePage(active_ - 1); }
 

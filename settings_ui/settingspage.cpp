@@ -97,6 +97,11 @@ void CSettingsPage::EditFocusLost(int editIndex, const std::string& text) {
     Forward([&](SettingsPageModel& page) { page.OnEditFocusLost(editIndex, text); });
 }
 
+void CSettingsPage::EditTextEdited(int editIndex, const std::string& text) {
+    if (model_)
+        model_->OnEditTextEdited(editIndex, text);
+}
+
 void CSettingsPage::TextChanged(int textIndex, const std::string& text) {
     Forward([&](SettingsPageModel& page) { page.OnTextChanged(textIndex, text); });
 }

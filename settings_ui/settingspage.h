@@ -49,6 +49,8 @@ public:
     void EditKeyDown(int editIndex, const std::string& text, int key, int repeatCount, bool shift);
     void EditWheel(int editIndex, int delta);
     void EditFocusLost(int editIndex, const std::string& text);
+    // Typing: the model holds the text until it is committed; nothing else changes.
+    void EditTextEdited(int editIndex, const std::string& text);
     void TextChanged(int textIndex, const std::string& text);
     void Help(SettingsPageModel::ControlClass kind, int index);
 

@@ -229,6 +229,33 @@ TEST_F(Sheets, TheRefreshAfterAControllerCheckOpensRebuildsAndCycles) {
     }
 }
 
+// A number typed into a field and not committed is stored when its page is left, and when
+// the sheet is told to (it closes, or the main window acts), even when storing it
+// rebuilds the pages (the Level field asks for that).
+TEST_F(Sheets, LeavingAPageStoresWhatWasTypedIntoItsFields) {
+    doc->Header[kLogicalName] = "AlphaTx";
+    doc->Header[kTransmissionType] = "4L60E";
+    doc->Header[kDefinitionFileName] = "alpha.def";
+    ASSERT_TRUE(doc->LoadDefinitionFile(doc->DefinitionFilePath()));
+    doc->ReadDeclarations(1);
+    PropertySheetModel* sheet = sheets->OpenSystemSettings(doc.get(), kPageTemplateLarge);
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_EQ(Titles(*sheet), (std::vector<std::string>{"Transmission", "Engine", "Misc"}));
+
+    ASSERT_TRUE(sheet->SetActivePage(1));
+    sheet->Page(1).OnEditTextEdited(0, "42");
+    EXPECT_EQ(Int("Lvl"), 0);
+    ASSERT_TRUE(sheet->SetActivePage(2));
+    EXPECT_EQ(Int("Lvl"), 42);
+    EXPECT_EQ(sheet->ActivePage(), 2);
+
+    ASSERT_TRUE(sheet->SetActivePage(1));
+    sheet->Page(1).OnEditTextEdited(0, "17");
+    sheet->CommitTypedText();
+    EXPECT_EQ(Int("Lvl"), 17);
+    EXPECT_TRUE(doc->IsModified());
+}
+
 TEST_F(Sheets, HelpOutsideAnyControlExplainsTheTabs) {
     auto wizard = sheets->PrepareInitialSetup(doc.get(), kPageTemplateNormal);
     ASSERT_NE(wizard, nullptr);

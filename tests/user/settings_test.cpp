@@ -1,0 +1,161 @@
+// The settings windows as a user drives them: what is typed is kept whatever takes the
+// focus away, visiting a field changes nothing, the wheel leaves unfocused controls alone,
+// and radio groups answer the keyboard.
+#include "settings_ui/dynamicbutton.h"
+#include "settings_ui/dynamiccombobox.h"
+#include "userfixture.h"
+
+#include <QPushButton>
+#include <QWindow>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+
+namespace vexa::testing {
+namespace {
+
+// The axle ratio a calibration file holds.
+float SavedAxleRatio(const std::string& programDir, const std::string& path) {
+    MemorySettings settings;
+    NullDocumentHost host;
+    CVLXDoc saved(CVLXDocServices{&settings, programDir, nullptr});
+    saved.SetHost(&host);
+    EXPECT_TRUE(saved.OnOpenDocument(path));
+    const FloatVariableRef ratio = saved.FindFloatVariable("AxleRatio");
+    const float value = ratio ? ratio.Get() : 0.0f;
+    saved.SetHost(nullptr);
+    return value;
+}
+
+// The offset of the first byte in which a and b differ (the shorter length when one is a
+// prefix of the other), -1 when they are equal.
+long FirstDifference(const std::string& a, const std::string& b) {
+    const auto [ia, ib] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return ia == a.end() && ib == b.end() ? -1 : static_cast<long>(ia - a.begin());
+}
+
+TEST_F(UserTest, ATypedNumberIsKeptWhateverTakesTheFocusAway) {
+    struct Case {
+        const char* leave;
+        std::function<void(UserTest&, CDynamicPropertySheet&)> away;
+    };
+    const Case cases[] = {
+        {"another tab clicked",
+         [](UserTest&, CDynamicPropertySheet& sheet) { ClickTab(sheet.Tabs(), "Drive"); }},
+        {"the window closed with its close box",
+         [](UserTest&, CDynamicPropertySheet& sheet) { sheet.windowHandle()->close(); }},
+        {"the main window clicked",
+         [](UserTest& test, CDynamicPropertySheet&) { Activate(test.Frame()); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.leave);
+        app.reset();
+        savePath = MakeCalibration("4l60e.def", "street.gvr");
+        Start(savePath);
+        CDynamicPropertySheet& sheet = SystemSettings();
+        ClickTab(sheet.Tabs(), "Vehicle");
+        CDynamicEdit* axle = Field(ShownPage(sheet), "Axle ratio");
+        ASSERT_NE(axle, nullptr);
+        ASSERT_EQ(axle->text(), "3.73");
+        Click(axle);
+        QTest::keyClick(axle, Qt::Key_A, Qt::ControlModifier);
+        Type(QStringLiteral("4.10"));
+
+        c.away(*this, sheet);
+
+        const FloatVariableRef ratio = Doc().FindFloatVariable("AxleRatio");
+        ASSERT_TRUE(ratio);
+        EXPECT_FLOAT_EQ(ratio.Get(), 4.10f);
+        EXPECT_TRUE(Doc().IsModified());
+        QApplication::processEvents();
+        if (auto* open = dynamic_cast<CDynamicPropertySheet*>(Frame().SystemSettingsWindow())) {
+            ClickTab(open->Tabs(), "Vehicle");
+            ASSERT_NE(Field(ShownPage(*open), "Axle ratio"), nullptr);
+            EXPECT_EQ(Field(ShownPage(*open), "Axle ratio")->text(), "4.10");
+        }
+        // File>Save from the main window's keyboard.
+        Activate(Frame());
+        Key(Frame(), Qt::Key_S, Qt::ControlModifier);
+        EXPECT_FALSE(Doc().IsModified());
+        EXPECT_FLOAT_EQ(SavedAxleRatio(dir.path(), savePath), 4.10f);
+    }
+}
+
+TEST_F(UserTest, ANumberTypedInTheWizardIsKeptByAltNAndAltB) {
+    savePath = MakeCalibration("4l60e.def", "street.gvr");
+    Start(savePath);
+    int runs = 0;
+    QString shownAfterBack;
+    script.runDialog = [&](QDialog& dialog) {
+        ++runs;
+        auto* wizard = dynamic_cast<CDynamicPropertySheet*>(&dialog);
+        EXPECT_NE(wizard, nullptr);
+        if (!wizard)
+            return int{QDialog::Rejected};
+        Activate(*wizard);
+        Key(*wizard, Qt::Key_N, Qt::AltModifier); // to the Vehicle page
+        CDynamicEdit* axle = Field(ShownPage(*wizard), "Axle ratio");
+        EXPECT_NE(axle, nullptr);
+        if (!axle)
+            return int{QDialog::Rejected};
+        Click(axle);
+        QTest::keyClick(axle, Qt::Key_A, Qt::ControlModifier);
+        Type(QStringLiteral("4.10"));
+        Key(*wizard, Qt::Key_N, Qt::AltModifier);
+        Key(*wizard, Qt::Key_B, Qt::AltModifier);
+        if (CDynamicEdit* back = Field(ShownPage(*wizard), "Axle ratio"))
+            shownAfterBack = back->text();
+        Click(wizard->CancelButton());
+        return int{QDialog::Rejected};
+    };
+    // View > Initial Setup Wizard, by keyboard.
+    Key(Frame(), Qt::Key_V, Qt::AltModifier);
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_W);
+    QApplication::processEvents();
+    ASSERT_EQ(runs, 1);
+    EXPECT_EQ(shownAfterBack.toStdString(), "4.10");
+    const FloatVariableRef ratio = Doc().FindFloatVariable("AxleRatio");
+    ASSERT_TRUE(ratio);
+    EXPECT_FLOAT_EQ(ratio.Get(), 4.10f);
+}
+
+TEST_F(UserTest, VisitingEveryFieldWithoutTypingChangesNothing) {
+    savePath = MakeCalibration("4l60e.def", "street.gvr");
+    Start(savePath);
+    // Opening checks the controller (the identity is marked as the connected one's), and
+    // each page remembers which of its items it shows when it is first displayed: the file
+    // as saved once every page was shown is what visiting the fields must leave alone.
+    CDynamicPropertySheet& sheet = SystemSettings();
+    for (int tab = 1; tab < sheet.Tabs()->count(); ++tab)
+        ClickTab(sheet.Tabs(), sheet.Tabs()->tabText(tab));
+    Activate(Frame());
+    Key(Frame(), Qt::Key_S, Qt::ControlModifier);
+    const std::string opened = ReadFileBytes(savePath);
+    Activate(sheet);
+
+    int visited = 0;
+    for (int tab = 1; tab < sheet.Tabs()->count(); ++tab) {
+        ClickTab(sheet.Tabs(), sheet.Tabs()->tabText(tab));
+        CSettingsPage* page = ShownPage(sheet);
+        ASSERT_NE(page, nullptr);
+        const std::size_t fields = page->EditBoxes().size();
+        for (std::size_t i = 0; i < fields; ++i) {
+            CDynamicEdit* field = ShownPage(sheet)->EditBoxes()[i];
+            if (!field->isVisible())
+                continue;
+            Click(field);
+            Key(sheet, Qt::Key_Tab);
+            ++visited;
+        }
+    }
+    EXPECT_GT(visited, 10);
+    EXPECT_FALSE(Doc().IsModified());
+    Activate(Frame());
+    Key(Frame(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(FirstDifference(ReadFileBytes(savePath), opened), -1);
+}
+
+} // namespace
+} // namespace vexa::testing
