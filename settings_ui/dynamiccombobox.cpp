@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QKeyEvent>
+#include <QWheelEvent>
 
 namespace vexa {
 
@@ -70,6 +71,16 @@ void CDynamicComboBox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QComboBox::keyPressEvent(event);
+}
+
+void CDynamicComboBox::wheelEvent(QWheelEvent* event) {
+    // A list the pointer merely passes over keeps its choice: only the focused one takes
+    // the wheel.
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(event);
 }
 
 bool CDynamicComboBox::event(QEvent* event) {

@@ -83,6 +83,12 @@ void CDynamicEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void CDynamicEdit::wheelEvent(QWheelEvent* event) {
+    // Only the field being edited takes the wheel; over any other the wheel scrolls what
+    // lies under the pointer, or nothing.
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     if (CSettingsPage* page = Page())
         page->EditWheel(index_, event->angleDelta().y());

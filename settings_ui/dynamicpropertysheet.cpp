@@ -84,6 +84,9 @@ void CDynamicPropertySheet::SetUp() {
         setModal(false);
         tabs_ = new QTabWidget(this);
         layout->addWidget(tabs_);
+        // The window opens with the focus on the tab row, not on a setting a stray key or
+        // wheel notch would change.
+        tabs_->setFocus(Qt::OtherFocusReason);
         connect(tabs_, &QTabWidget::currentChanged, this, &CDynamicPropertySheet::OnTabChanged);
     }
 }

@@ -157,5 +157,50 @@ TEST_F(UserTest, VisitingEveryFieldWithoutTypingChangesNothing) {
     EXPECT_EQ(FirstDifference(ReadFileBytes(savePath), opened), -1);
 }
 
+TEST_F(UserTest, TheWheelOverAControlWithoutTheFocusChangesNothing) {
+    savePath = MakeCalibration("4l60e.def", "street.gvr");
+    const std::string opened = ReadFileBytes(savePath);
+    Start(savePath);
+    CDynamicPropertySheet& sheet = SystemSettings();
+
+    // The transmission list, as the window opens.
+    CSettingsPage* types = ShownPage(sheet);
+    ASSERT_NE(types, nullptr);
+    ASSERT_NE(types->SelectionCombo(), nullptr);
+    const QString type = types->SelectionCombo()->currentText();
+    EXPECT_FALSE(types->SelectionCombo()->hasFocus());
+    WheelOver(types->SelectionCombo(), -120);
+    WheelOver(types->SelectionCombo(), 120);
+    WheelOver(types->SelectionCombo(), -120);
+    EXPECT_EQ(types->SelectionCombo()->currentText(), type);
+    EXPECT_EQ(Doc().Header[kTransmissionType], "4L60E");
+
+    // A list and a field of the Vehicle page, with the focus in another field.
+    ClickTab(sheet.Tabs(), "Vehicle");
+    CSettingsPage* vehicle = ShownPage(sheet);
+    Click(Field(vehicle, "Tire diameter (in)"));
+    CDynamicComboBox* gear = nullptr;
+    for (CDynamicComboBox* combo : vehicle->ComboBoxes()) {
+        if (combo->Label() && combo->Label()->text() == "Speedometer drive gear")
+            gear = combo;
+    }
+    ASSERT_NE(gear, nullptr);
+    const int gearShown = gear->currentIndex();
+    WheelOver(gear, -120);
+    EXPECT_EQ(gear->currentIndex(), gearShown);
+    CDynamicEdit* axle = Field(vehicle, "Axle ratio");
+    WheelOver(axle, 120);
+    EXPECT_EQ(axle->text(), "3.73");
+    EXPECT_FALSE(Doc().IsModified());
+
+    // The focused field still takes the wheel.
+    CDynamicEdit* tire = Field(ShownPage(sheet), "Tire diameter (in)");
+    const QString tireShown = tire->text();
+    WheelOver(tire, 120);
+    EXPECT_NE(tire->text(), tireShown);
+
+    EXPECT_EQ(FirstDifference(ReadFileBytes(savePath), opened), -1);
+}
+
 } // namespace
 } // namespace vexa::testing
