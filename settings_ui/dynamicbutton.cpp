@@ -42,6 +42,9 @@ CDynamicButton::CDynamicButton(QWidget* parent, ControlIdSource& ids, CSettingsP
 
 void CDynamicButton::Sync(const ButtonModel& model) {
     setGeometry(ToQRect(model.rect));
+    // Tab reaches a radio group at its checked button; the arrow keys move within it.
+    if (radio_)
+        setFocusPolicy(model.checked ? Qt::StrongFocus : Qt::ClickFocus);
     const QString text = FromWindows1252(model.text);
     if (this->text() != text)
         setText(text);
@@ -105,6 +108,27 @@ void CDynamicButton::keyPressEvent(QKeyEvent* event) {
             page->Help(SettingsPageModel::ControlClass::kButton, index_);
         event->accept();
         return;
+    }
+    if (radio_ && event->modifiers() == Qt::NoModifier) {
+        int step = 0;
+        switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Left:
+            step = -1;
+            break;
+        case Qt::Key_Down:
+        case Qt::Key_Right:
+            step = 1;
+            break;
+        default:
+            break;
+        }
+        if (step != 0) {
+            event->accept();
+            if (CSettingsPage* page = Page())
+                page->RadioArrow(index_, step);
+            return;
+        }
     }
     QAbstractButton::keyPressEvent(event);
 }

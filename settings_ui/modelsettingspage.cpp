@@ -635,14 +635,40 @@ void SettingsPageModel::OnButtonClicked(int buttonIndex, bool checkedAfterClick)
     Batch batch(*this);
     ButtonModel& button = *clicked;
     if (button.radioIndex >= 0 && checkedAfterClick) {
-        // The platform unchecks the other buttons of the group.
-        for (const auto& other : buttons_) {
-            if (other.get() != &button && other->radioIndex >= 0 &&
-                other->logicalName == button.logicalName)
-                other->checked = false;
+        // The platform unchecks the other buttons of the group, whatever their blocks are
+        // called: two options may share a LogicalName, two groups never share a button.
+        const auto [first, last] = RadioGroup(buttonIndex);
+        for (int i = first; i <= last; ++i) {
+            if (i != buttonIndex)
+                buttons_[static_cast<std::size_t>(i)]->checked = false;
         }
     }
     button.Click(checkedAfterClick);
+}
+
+std::pair<int, int> SettingsPageModel::RadioGroup(int buttonIndex) const {
+    const auto count = static_cast<int>(buttons_.size());
+    const auto radio = [this](int i) { return buttons_[static_cast<std::size_t>(i)].get(); };
+    if (buttonIndex < 0 || buttonIndex >= count || radio(buttonIndex)->radioIndex < 0)
+        return {-1, -1};
+    // A block's buttons are made one after the other, numbered from 0.
+    const int first = buttonIndex - radio(buttonIndex)->radioIndex;
+    int last = buttonIndex;
+    while (last + 1 < count && radio(last + 1)->radioIndex == radio(last)->radioIndex + 1)
+        ++last;
+    return {first, last};
+}
+
+int SettingsPageModel::OnRadioArrow(int buttonIndex, int step) {
+    if (!Live(buttons_, buttonIndex))
+        return -1;
+    const auto [first, last] = RadioGroup(buttonIndex);
+    if (first < 0)
+        return -1;
+    const int size = last - first + 1;
+    const int next = first + ((buttonIndex - first + step) % size + size) % size;
+    OnButtonClicked(next, true);
+    return next;
 }
 
 void SettingsPageModel::OnEditCommit(int editIndex, const std::string& text) {

@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vexa {
@@ -88,6 +89,13 @@ public:
     // --- User actions, by position in the lists below --------------------------------
     void OnComboSelChange(int comboIndex, int entry);
     void OnButtonClicked(int buttonIndex, bool checkedAfterClick);
+    // An arrow key on a radio button: the next (step 1) or previous (step -1) button of its
+    // group, past either end the one at the other end, is chosen as a click would choose it.
+    // Returns its index, or -1 when buttonIndex is not a radio button.
+    int OnRadioArrow(int buttonIndex, int step);
+    // The first and last button index of the radio group button buttonIndex belongs to: the
+    // buttons made for one RadioButton block. {-1, -1} for any other button.
+    std::pair<int, int> RadioGroup(int buttonIndex) const;
     void OnEditCommit(int editIndex, const std::string& text);
     void OnEditKeyDown(int editIndex, const std::string& text, int key, int repeatCount,
                        bool shift);

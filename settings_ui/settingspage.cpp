@@ -82,6 +82,14 @@ void CSettingsPage::ButtonClicked(int buttonIndex, bool checkedAfterClick) {
     Forward([&](SettingsPageModel& page) { page.OnButtonClicked(buttonIndex, checkedAfterClick); });
 }
 
+void CSettingsPage::RadioArrow(int buttonIndex, int step) {
+    int chosen = -1;
+    const QPointer<CSettingsPage> self(this);
+    Forward([&](SettingsPageModel& page) { chosen = page.OnRadioArrow(buttonIndex, step); });
+    if (self && chosen >= 0 && static_cast<std::size_t>(chosen) < buttons_.size())
+        buttons_[static_cast<std::size_t>(chosen)]->setFocus(Qt::TabFocusReason);
+}
+
 void CSettingsPage::EditKeyDown(int editIndex, const std::string& text, int key, int repeatCount,
                                 bool shift) {
     Forward([&](SettingsPageModel& page) {

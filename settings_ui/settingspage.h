@@ -46,6 +46,9 @@ public:
     // --- What the controls forward (the caller must not touch itself afterwards) -------
     void ComboSelChange(int comboIndex, int entry);
     void ButtonClicked(int buttonIndex, bool checkedAfterClick);
+    // An arrow key on a radio button: the next or previous button of its group is chosen
+    // and takes the focus.
+    void RadioArrow(int buttonIndex, int step);
     void EditKeyDown(int editIndex, const std::string& text, int key, int repeatCount, bool shift);
     void EditWheel(int editIndex, int delta);
     void EditFocusLost(int editIndex, const std::string& text);

@@ -202,5 +202,53 @@ TEST_F(UserTest, TheWheelOverAControlWithoutTheFocusChangesNothing) {
     EXPECT_EQ(FirstDifference(ReadFileBytes(savePath), opened), -1);
 }
 
+TEST_F(UserTest, TabReachesTheRadioGroupAndArrowKeysMoveWithinIt) {
+    savePath = MakeCalibration("4l60e.def", "street.gvr");
+    Start(savePath);
+    CDynamicPropertySheet& sheet = SystemSettings();
+    ClickTab(sheet.Tabs(), "Shift Feel");
+    CSettingsPage* page = ShownPage(sheet);
+    std::vector<CDynamicButton*> radios;
+    for (CDynamicButton* button : page->Buttons()) {
+        if (button->Kind() == ButtonModel::kRadioButton)
+            radios.push_back(button);
+    }
+    ASSERT_EQ(radios.size(), 4u);
+    const auto checked = [&radios] {
+        std::string names;
+        for (CDynamicButton* radio : radios)
+            names += radio->isChecked() ? radio->text().toStdString() + " " : "";
+        return names;
+    };
+    ASSERT_EQ(checked(), "Normal ");
+
+    // Tab from the tab row reaches the group at its checked button.
+    sheet.Tabs()->tabBar()->setFocus(Qt::MouseFocusReason);
+    int presses = 0;
+    while (!radios[1]->hasFocus() && presses++ < 30)
+        Key(sheet, Qt::Key_Tab);
+    ASSERT_TRUE(radios[1]->hasFocus()) << "Tab never reached the checked button";
+
+    // Down and Right move to the next button of the group and choose it, Up and Left to the
+    // one before; past either end the group starts again at the other.
+    const auto pressure = [this] { return Doc().FindIntVariable("LinePressureAdj").Get(); };
+    const struct {
+        int key;
+        const char* chosen;
+        std::size_t focus;
+        int pressure;
+    } steps[] = {
+        {Qt::Key_Down, "Firm ", 2, 20},   {Qt::Key_Right, "Towing ", 3, 30},
+        {Qt::Key_Down, "Comfort ", 0, 0}, {Qt::Key_Up, "Towing ", 3, 30},
+        {Qt::Key_Left, "Firm ", 2, 20},
+    };
+    for (const auto& step : steps) {
+        Key(sheet, step.key);
+        EXPECT_EQ(checked(), step.chosen);
+        EXPECT_TRUE(radios[step.focus]->hasFocus()) << step.chosen;
+        EXPECT_EQ(pressure(), step.pressure);
+    }
+}
+
 } // namespace
 } // namespace vexa::testing
