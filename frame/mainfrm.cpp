@@ -479,6 +479,13 @@ void CMainFrame::LoadBarState() {
     const std::string state = settings_.GetString(kBarStateWriteProfile, kBarStateKey, "");
     if (!state.empty())
         restoreState(QByteArray::fromBase64(QByteArray::fromStdString(state)));
+    // Without the Graph Controls bar there are no curve check boxes: a layout that hides it
+    // (saved by a version that let it be closed) leaves it at its place instead.
+    if (tuningDock_->isHidden()) {
+        tuningDock_->setFloating(false);
+        addDockWidget(Qt::RightDockWidgetArea, tuningDock_);
+        tuningDock_->show();
+    }
 }
 
 // ---- System Settings and the wizard -----------------------------------------------
@@ -688,6 +695,12 @@ bool CMainFrame::event(QEvent* event) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // The Graph Controls bar has no close box, but floating it is a window of its own the
+    // window manager can still ask to close (Alt+F4): that request is refused.
+    if (watched == tuningDock_ && event->type() == QEvent::Close) {
+        event->ignore();
+        return true;
+    }
     // The filter watches the whole application: closing the dashboard (its close box,
     // docked or floating) stops its live data.
     if (watched == dashboardDock_ && event->type() == QEvent::Close) {
