@@ -97,6 +97,8 @@ CMainFrame::CMainFrame(SettingsStore& settings, std::string programDir, QWidget*
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    // The bars going away are not the user hiding them.
+    disconnect(dashboardDock_->toggleViewAction(), nullptr, this, nullptr);
     // The settings windows and the bars hold control ids, live data and the document's
     // graph: they go while the id sources, the view and the document still exist. The view
     // holds the document's graph; it goes last of them.
@@ -392,6 +394,11 @@ void CMainFrame::BuildBars() {
     dashboard_->setMinimumHeight(dluY(normalFonts ? 54 : 45));
     dashboardDock_->setWidget(dashboard_);
     addDockWidget(Qt::BottomDockWidgetArea, dashboardDock_);
+    // However the bar ends up shown or hidden (the dock's own toggle, a restored layout),
+    // a hidden bar polls nothing and a shown one is built. Floating or docking it hides and
+    // shows it in passing: only where it ends up counts.
+    connect(dashboardDock_->toggleViewAction(), &QAction::toggled, this,
+            [this] { QTimer::singleShot(0, this, [this] { SyncDashboardWithDock(); }); });
 }
 
 void CMainFrame::BuildStatusBar() {
@@ -457,7 +464,7 @@ void CMainFrame::SetMailAvailable(bool available) {
 // ---- Bars -------------------------------------------------------------------------
 
 void CMainFrame::OnViewDashboard() {
-    const bool visible = dashboardDock_->isVisible();
+    const bool visible = !dashboardDock_->isHidden();
     if (clearDashboard)
         clearDashboard();
     if (visible) {
@@ -466,6 +473,18 @@ void CMainFrame::OnViewDashboard() {
     }
     dashboardDock_->show();
     if (buildDashboard)
+        buildDashboard();
+}
+
+void CMainFrame::SyncDashboardWithDock() {
+    if (!dashboard_)
+        return;
+    const bool shown = !dashboardDock_->isHidden();
+    if (shown == (dashboard_->BoxCount() > 0))
+        return;
+    if (clearDashboard)
+        clearDashboard();
+    if (shown && buildDashboard)
         buildDashboard();
 }
 
@@ -660,7 +679,8 @@ void CMainFrame::RebuildBars() {
         onTuningRebuilt();
     if (clearDashboard)
         clearDashboard();
-    if (buildDashboard && dashboardDock_->isVisible())
+    // Built unless the user hid it, also before the window is first shown.
+    if (buildDashboard && !dashboardDock_->isHidden())
         buildDashboard();
 }
 
@@ -702,7 +722,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     // The filter watches the whole application: closing the dashboard (its close box,
-    // docked or floating) stops its live data.
+    // docked or floating) stops its live data at once.
     if (watched == dashboardDock_ && event->type() == QEvent::Close) {
         if (clearDashboard)
             clearDashboard();

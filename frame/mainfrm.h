@@ -96,6 +96,8 @@ public:
     std::function<void()> buildDashboard;
     // Dashboard command: shows or hides the dashboard.
     void OnViewDashboard();
+    // A shown dashboard bar is built from the definition, a hidden one cleared.
+    void SyncDashboardWithDock();
     // The bar layout under the one profile name it is saved and read under.
     void SaveBarState();
     void LoadBarState();

@@ -8,13 +8,6 @@
 
 namespace vexa {
 
-namespace {
-
-// Refresh the views and rebuild the bars (GlobalInfluence 2).
-constexpr int kRebuildBarsInfluence = 2;
-
-} // namespace
-
 // ---- Buttons ----------------------------------------------------------------------
 
 CLegendButton::CLegendButton(CDynamicDialogBar* bar, CVLXDoc* doc, ControlIdSource* ids, Kind kind,
@@ -174,15 +167,14 @@ void CLegendButton::OnClicked() {
             doc_->ApplyActionList("BitValState" + std::to_string(state), kBlockScope, nullptr,
                                   &apply);
         }
-        // The rebuild deletes this button: nothing of it is used once it starts.
+        // The bar is rebuilt, so what the option shows or hides follows it, and the curves
+        // are shown again (a curve may have started or stopped following another); the
+        // dashboard and its live data go on. The rebuild deletes this button: nothing of it
+        // is used once it starts.
         CVLXDoc* const doc = doc_;
-        const QPointer<CDynamicDialogBar> bar = bar_;
-        const int builds = bar ? bar->BuildCount() : 0;
-        doc->NotifyChange(kRebuildBarsInfluence, nullptr);
-        // A host without a frame refreshes nothing, and one may not route the rebuild to
-        // this bar: the bar then rebuilds itself.
-        if (bar && bar->BuildCount() == builds)
+        if (const QPointer<CDynamicDialogBar> bar = bar_)
             bar->BuildFromDefinition(doc);
+        doc->RefreshViews(0);
         break;
     }
     }

@@ -14,6 +14,75 @@
 namespace vexa::testing {
 namespace {
 
+TEST_F(UserTest, ACalibrationNamedOnTheCommandLineShowsLiveValues) {
+    Start(MakeCalibration("4l60e.def", "street.gvr"));
+    ASSERT_GT(Frame().Dashboard()->BoxCount(), 5u);
+    EXPECT_EQ(LiveValueCount(), 0);
+    ConnectAndPoll();
+    EXPECT_EQ(Frame().Dashboard()->Caption(), "Dashboard - Connected");
+    EXPECT_EQ(LiveValueCount(), static_cast<int>(Frame().Dashboard()->BoxCount()));
+}
+
+TEST_F(UserTest, TheDashboardShownAgainWithItsOwnToggleShowsLiveValues) {
+    Start(MakeCalibration("4l60e.def", "street.gvr"));
+    QDockWidget* dock = Frame().DashboardDock();
+    // Closed with its close box...
+    auto* closeBox = dock->findChild<QAbstractButton*>(QStringLiteral("qt_dockwidget_closebutton"));
+    ASSERT_NE(closeBox, nullptr);
+    Click(closeBox);
+    ASSERT_FALSE(dock->isVisible());
+    EXPECT_EQ(Frame().Dashboard()->BoxCount(), 0u);
+    // ... and shown again from the bars' menu of the main window (a right click on the
+    // toolbar), with the dock's own entry.
+    bool chosen = false;
+    QTimer::singleShot(0, [&chosen] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == QStringLiteral("Dashboard")) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                chosen = true;
+                return;
+            }
+        }
+        menu->close();
+    });
+    QWidget* toolbar = Frame().ToolBar();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, toolbar->rect().center(),
+                                toolbar->mapToGlobal(toolbar->rect().center()));
+    QApplication::sendEvent(toolbar, &menuEvent);
+    QApplication::processEvents();
+    ASSERT_TRUE(chosen);
+    ASSERT_TRUE(dock->isVisible());
+    ConnectAndPoll();
+    EXPECT_GT(Frame().Dashboard()->BoxCount(), 5u);
+    EXPECT_EQ(LiveValueCount(), static_cast<int>(Frame().Dashboard()->BoxCount()));
+}
+
+TEST_F(UserTest, AControlButtonClickKeepsTheLiveValues) {
+    Start(MakeCalibration("4l60e.def", "street.gvr"));
+    ConnectAndPoll();
+    ASSERT_EQ(Frame().Dashboard()->Caption(), "Dashboard - Connected");
+    const int slot = Frame().Dashboard()->Model().PollingSlot();
+    ASSERT_NE(slot, 0);
+    CLegendButton* towHaul = Frame().TuningBar()->FindButton("TowHaul");
+    ASSERT_NE(towHaul, nullptr);
+    ASSERT_EQ(towHaul->CheckState(), 0);
+    const std::int16_t config = Doc().FindIntVariable("SYCONFIG").Get();
+
+    Click(towHaul);
+    QApplication::processEvents();
+    // The option is switched and the bar rebuilt...
+    EXPECT_EQ(Doc().FindIntVariable("SYCONFIG").Get(), config | 0x02);
+    ASSERT_NE(Frame().TuningBar()->FindButton("TowHaul"), nullptr);
+    EXPECT_EQ(Frame().TuningBar()->FindButton("TowHaul")->CheckState(), 1);
+    // ... while the dashboard went on as it was.
+    EXPECT_EQ(Frame().Dashboard()->Caption(), "Dashboard - Connected");
+    EXPECT_EQ(LiveValueCount(), static_cast<int>(Frame().Dashboard()->BoxCount()));
+    EXPECT_EQ(Frame().Dashboard()->Model().PollingSlot(), slot);
+}
+
 TEST_F(UserTest, TheGraphControlsBarCannotBeClosed) {
     Start(MakeCalibration("4l60e.def", "street.gvr"));
     QDockWidget* bar = Frame().TuningDock();

@@ -208,9 +208,12 @@ protected:
     // Lets the virtual controller connect (one tick of the link's timer) and the dashboard
     // receive a round of live values.
     void ConnectAndPoll() {
+        QApplication::processEvents();
         timers.Advance(1000);
-        for (int tick = 0; tick < 30; ++tick)
+        for (int tick = 0; tick < 30; ++tick) {
+            QApplication::processEvents();
             timers.Advance(100);
+        }
         QApplication::processEvents();
     }
     // The dashboard's value texts.
