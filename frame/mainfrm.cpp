@@ -31,6 +31,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -44,6 +45,7 @@ namespace vexa {
 namespace {
 
 constexpr const char* kBarStateKey = "State";
+constexpr const char* kGeometryKey = "Geometry";
 
 // A 16 x 16 toolbar picture: the style's icon where it has one, else a drawn glyph.
 QIcon GlyphIcon(const QString& glyph, QColor colour) {
@@ -491,9 +493,22 @@ void CMainFrame::SyncDashboardWithDock() {
 void CMainFrame::SaveBarState() {
     settings_.WriteString(kBarStateWriteProfile, kBarStateKey,
                           saveState().toBase64().toStdString());
+    // Size, position and the maximised state come back with the bars.
+    settings_.WriteString(kBarStateWriteProfile, kGeometryKey,
+                          saveGeometry().toBase64().toStdString());
 }
 
 void CMainFrame::LoadBarState() {
+    const std::string geometry = settings_.GetString(kBarStateWriteProfile, kGeometryKey, "");
+    if (geometry.empty() ||
+        !restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(geometry)))) {
+        // The first start: room for the graph, both bars and the dashboard, centred on the
+        // screen and never larger than it.
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QSize size =
+            (screen.size() * 4 / 5).expandedTo(minimumSize()).boundedTo(screen.size());
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, screen));
+    }
     // Read under the name it is written under, so the layout really comes back.
     const std::string state = settings_.GetString(kBarStateWriteProfile, kBarStateKey, "");
     if (!state.empty())
