@@ -57,14 +57,17 @@ void CDashboard::Rebuild() {
     const std::vector<DashboardItem>& items = model_.Items();
     for (const DashboardItem& item : items) {
         auto box = std::make_unique<Box>();
-        // Value text in the item's colour on white.
+        // Value text in the item's colour on white; a value or caption wider than its box
+        // is drawn smaller rather than cut off.
         box->value = MakeBox(this, ids_, kValuePointSize);
         box->value->SetColours(true, item.colour, 0xFFFFFF);
         box->value->setGeometry(ToQRect(item.valueRect));
+        box->value->SetFitToWidth(kValuePointSize);
         box->value->SetText(FromWindows1252(item.text));
 
         box->caption = MakeBox(this, ids_, kCaptionPointSize);
         box->caption->setGeometry(ToQRect(item.captionRect));
+        box->caption->SetFitToWidth(kCaptionPointSize);
         box->caption->SetText(FromWindows1252(item.displayName));
 
         for (CDynamicStatic* label : {box->value, box->caption})

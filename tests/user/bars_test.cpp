@@ -83,6 +83,28 @@ TEST_F(UserTest, AControlButtonClickKeepsTheLiveValues) {
     EXPECT_EQ(Frame().Dashboard()->Model().PollingSlot(), slot);
 }
 
+TEST_F(UserTest, EveryDashboardValueFitsItsBox) {
+    Start(MakeCalibration("4l60e.def", "street.gvr"));
+    ConnectAndPoll();
+    CDashboard* dashboard = Frame().Dashboard();
+    ASSERT_GT(dashboard->BoxCount(), 5u);
+    // The live values, and the widest texts a box may have to show: the longest word of
+    // the shipped enumerations, and six digits.
+    for (std::size_t i = 0; i < dashboard->BoxCount(); ++i) {
+        CDynamicStatic* value = dashboard->ValueLabel(i);
+        EXPECT_LE(value->fontMetrics().horizontalAdvance(value->text()),
+                  value->contentsRect().width())
+            << dashboard->CaptionLabel(i)->text().toStdString() << ": "
+            << value->text().toStdString();
+        for (const char* text : {"Locked", "8888.8"}) {
+            value->SetText(QString::fromLatin1(text));
+            EXPECT_LE(value->fontMetrics().horizontalAdvance(value->text()),
+                      value->contentsRect().width())
+                << dashboard->CaptionLabel(i)->text().toStdString() << ": " << text;
+        }
+    }
+}
+
 TEST_F(UserTest, TheGraphControlsBarCannotBeClosed) {
     Start(MakeCalibration("4l60e.def", "street.gvr"));
     QDockWidget* bar = Frame().TuningDock();

@@ -46,5 +46,31 @@ TEST_F(UserTest, TheFirstStartOpensALargeCentredWindowAndLaterStartsKeepIt) {
     EXPECT_TRUE(Frame().isMaximized());
 }
 
+TEST_F(UserTest, TheTransmissionChoiceOfAReadHasNoEmptyArea) {
+    Start();
+    ConnectAndPoll();
+    int chooser = 0;
+    script.runDialog = [&chooser](QDialog& dialog) {
+        auto* choice = dynamic_cast<CTransTypeDlg*>(&dialog);
+        if (!choice)
+            return int{QDialog::Rejected};
+        ++chooser;
+        choice->show();
+        QApplication::processEvents();
+        // The list is the dialog's last row: below it only the margin is left.
+        const int below = choice->height() - choice->List()->geometry().bottom();
+        EXPECT_LE(below, 2 * choice->List()->geometry().height()) << "empty area below the list";
+        EXPECT_GT(below, 0);
+        choice->hide();
+        return int{QDialog::Accepted};
+    };
+    // File > Read Calibration from Controller, by keyboard.
+    Key(Frame(), Qt::Key_F, Qt::AltModifier);
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_E);
+    QApplication::processEvents();
+    EXPECT_EQ(chooser, 1);
+}
+
 } // namespace
 } // namespace vexa::testing
