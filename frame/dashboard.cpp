@@ -70,8 +70,12 @@ void CDashboard::Rebuild() {
         box->caption->SetFitToWidth(kCaptionPointSize);
         box->caption->SetText(FromWindows1252(item.displayName));
 
-        for (CDynamicStatic* label : {box->value, box->caption})
+        for (CDynamicStatic* label : {box->value, box->caption}) {
             label->RegisterTexts(item.helpText, item.statusBarText, item.toolTip);
+            label->setAccessibleDescription(FromWindows1252(item.helpText));
+        }
+        // The value is read out under its caption.
+        box->value->setAccessibleName(FromWindows1252(item.displayName));
         box->value->setEnabled(item.enabled);
         box->caption->setEnabled(item.enabled);
         box->caption->show();

@@ -92,9 +92,16 @@ int CDynamicDialogBar::BuildFromControls(CVLXDoc* doc, const std::vector<TuningC
             button->Attach(graph, trace);
         button->SetCheckState(control.checked);
         button->SetTexts(control.helpText, control.statusBarText, control.toolTip);
+        // The box has no text of its own: it is named by its labels.
+        QStringList names;
+        for (const TuningLabel& label : control.labels)
+            names << FromWindows1252(label.text);
+        button->setAccessibleName(names.join(QStringLiteral(" / ")));
+        button->setAccessibleDescription(FromWindows1252(control.helpText));
         for (const TuningLabel& label : control.labels) {
             CDynamicStatic* shown = MakeLabel(this, ids_, label, label.coloured);
             shown->RegisterTexts(label.helpText, label.statusBarText, label.toolTip);
+            shown->setAccessibleDescription(FromWindows1252(label.helpText));
             button->AddLabel(shown);
             shown->show();
             bottom_ = std::max(bottom_, label.rect.bottom);

@@ -50,6 +50,8 @@ void CDynamicButton::Sync(const ButtonModel& model) {
         setText(text);
     if (isCheckable() && isChecked() != model.checked)
         setChecked(model.checked);
+    // A button is named by its own text.
+    SetAccessibleTexts(*this, nullptr, model.helpText);
     if (kind_ == ButtonModel::kGroupBox)
         lower();
 }

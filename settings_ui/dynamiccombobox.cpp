@@ -53,6 +53,7 @@ void CDynamicComboBox::Sync(const ComboBoxModel& model) {
         setCurrentIndex(model.selected);
     if (label_ && model.label)
         SyncStatic(*label_, *model.label);
+    SetAccessibleTexts(*this, model.label.get(), model.helpText);
     syncing_ = false;
 }
 

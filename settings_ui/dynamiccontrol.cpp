@@ -19,6 +19,12 @@ void DynamicControl::SetToolTipText(const std::string& text) {
     widget_.setToolTip(FromWindows1252(text));
 }
 
+void SetAccessibleTexts(QWidget& control, const StaticModel* label, const std::string& help) {
+    if (label)
+        control.setAccessibleName(FromWindows1252(label->text));
+    control.setAccessibleDescription(FromWindows1252(help));
+}
+
 void SyncStatic(CDynamicStatic& label, const StaticModel& model) {
     label.setGeometry(ToQRect(model.rect));
     label.SetColours(model.colourFlag, model.textColour, model.backColour);

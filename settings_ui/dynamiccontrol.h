@@ -54,6 +54,10 @@ private:
 // Copies rectangle, text, visibility, colours and picture from the model.
 void SyncStatic(CDynamicStatic& label, const StaticModel& model);
 
+// What assistive technology reads out for a control: the name a person sees beside it (its
+// label, when it has one) and its help text.
+void SetAccessibleTexts(QWidget& control, const StaticModel* label, const std::string& help);
+
 // The model's rectangle as a Qt rectangle.
 QRect ToQRect(const ControlRect& rect);
 

@@ -42,6 +42,7 @@ void CDynamicEdit::Sync(const EditBoxModel& model) {
         setText(shown);
     if (label_ && model.label)
         SyncStatic(*label_, *model.label);
+    SetAccessibleTexts(*this, model.label.get(), model.helpText);
 }
 
 void CDynamicEdit::keyPressEvent(QKeyEvent* event) {

@@ -41,6 +41,7 @@ void CDynamicText::Sync(const TextBoxModel& model) {
     }
     if (label_ && model.label)
         SyncStatic(*label_, *model.label);
+    SetAccessibleTexts(*this, model.label.get(), model.helpText);
 }
 
 void CDynamicText::OnTextChanged() {

@@ -253,6 +253,8 @@ void CSettingsPage::SyncSelectionArea() {
         SyncStatic(*widget, *model);
     };
     place(selectionLabel_, model_->SelectionLabel());
+    if (CDynamicComboBox* combo = SelectionCombo(); combo && selectionLabel_)
+        combo->setAccessibleName(selectionLabel_->text());
     place(description_, model_->Description());
     if (description_)
         description_->setWordWrap(true);

@@ -129,5 +129,23 @@ TEST_F(UserTest, TheGraphControlsBarCannotBeClosed) {
     EXPECT_FALSE(Frame().TuningBar()->Buttons().empty());
 }
 
+TEST_F(UserTest, TuningBarControlsAreNamedForAssistiveTechnology) {
+    Start(MakeCalibration("4l60e.def", "street.gvr"));
+    CLegendButton* shift12 = Frame().TuningBar()->FindButton("Shift12");
+    ASSERT_NE(shift12, nullptr);
+    // The box carries the names on its labels, and its help text.
+    EXPECT_EQ(shift12->accessibleName().toStdString(), "1-2 Up / 2-1 Down");
+    EXPECT_EQ(shift12->accessibleDescription().toStdString(), shift12->HelpText());
+    for (CLegendButton* button : Frame().TuningBar()->Buttons()) {
+        EXPECT_FALSE(button->accessibleName().isEmpty()) << button->LogicalName();
+        EXPECT_FALSE(button->accessibleDescription().isEmpty()) << button->LogicalName();
+    }
+    // The dashboard's boxes are named by their captions.
+    ConnectAndPoll();
+    CDashboard* dashboard = Frame().Dashboard();
+    ASSERT_GT(dashboard->BoxCount(), 0u);
+    EXPECT_EQ(dashboard->ValueLabel(0)->accessibleName(), dashboard->CaptionLabel(0)->text());
+}
+
 } // namespace
 } // namespace vexa::testing

@@ -6,6 +6,7 @@
 #include "settings_ui/dynamiccombobox.h"
 #include "userfixture.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QScreen>
 #include <QStatusBar>
@@ -70,6 +71,53 @@ TEST_F(UserTest, TheTransmissionChoiceOfAReadHasNoEmptyArea) {
     QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_E);
     QApplication::processEvents();
     EXPECT_EQ(chooser, 1);
+}
+
+TEST_F(UserTest, SettingsControlsAreNamedForAssistiveTechnology) {
+    Start(MakeCalibration("4l60e.def", "street.gvr"));
+    CDynamicPropertySheet& sheet = SystemSettings();
+    int named = 0;
+    for (int tab = 0; tab < sheet.Tabs()->count(); ++tab) {
+        ClickTab(sheet.Tabs(), sheet.Tabs()->tabText(tab));
+        CSettingsPage* page = ShownPage(sheet);
+        ASSERT_NE(page, nullptr);
+        for (CDynamicEdit* edit : page->EditBoxes()) {
+            EXPECT_EQ(edit->accessibleName(), edit->Label()->text());
+            EXPECT_FALSE(edit->accessibleDescription().isEmpty())
+                << edit->Label()->text().toStdString();
+            ++named;
+        }
+        for (CDynamicComboBox* combo : page->ComboBoxes()) {
+            // A list's label is above it; the selection list's is the page's selection area.
+            CDynamicStatic* label =
+                combo->IsSelectionCombo() ? page->SelectionLabel() : combo->Label();
+            ASSERT_NE(label, nullptr);
+            EXPECT_EQ(combo->accessibleName(), label->text());
+            EXPECT_FALSE(combo->accessibleDescription().isEmpty()) << label->text().toStdString();
+            ++named;
+        }
+        for (CDynamicText* text : page->TextBoxes()) {
+            EXPECT_EQ(text->accessibleName(), text->Label()->text());
+            ++named;
+        }
+        for (CDynamicButton* button : page->Buttons()) {
+            if (button->Kind() == ButtonModel::kGroupBox)
+                continue;
+            EXPECT_FALSE(button->accessibleDescription().isEmpty()) << button->text().toStdString();
+            ++named;
+        }
+    }
+    EXPECT_GT(named, 30);
+    CDynamicEdit* axle = nullptr;
+    ClickTab(sheet.Tabs(), "Vehicle");
+    axle = Field(ShownPage(sheet), "Axle ratio");
+    ASSERT_NE(axle, nullptr);
+    // As a screen reader asks for them.
+    QAccessibleInterface* announced = QAccessible::queryAccessibleInterface(axle);
+    ASSERT_NE(announced, nullptr);
+    EXPECT_EQ(announced->text(QAccessible::Name).toStdString(), "Axle ratio");
+    EXPECT_EQ(announced->text(QAccessible::Description).toStdString(),
+              "The rear axle (differential) ratio, for example 3.73.");
 }
 
 } // namespace
