@@ -20,6 +20,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -596,9 +597,23 @@ void CMainFrame::WinHelp(int context) {
 void CMainFrame::OnHelp() {
     QWidget* focus = QApplication::focusWidget();
     const int id = ControlIdOf(focus);
-    if (ControlIdRegistry::InRange(id))
+    if (ControlIdRegistry::InRange(id)) {
         WinHelp(kHelpContextCommandBase + id);
-    else if (!focus || focus->window() == this)
+        return;
+    }
+    // The pointer resting on a generated control of this window or its bars that does not
+    // have the focus (a curve's label, a dashboard box): that control's help.
+    QWidget* under = QApplication::widgetAt(QCursor::pos());
+    for (QWidget* w = under; w; w = w->parentWidget()) {
+        if (w != this)
+            continue;
+        if (const int over = ControlIdOf(under); ControlIds().HelpText(over)) {
+            WinHelp(kHelpContextCommandBase + over);
+            return;
+        }
+        break;
+    }
+    if (!focus || focus->window() == this)
         WinHelp(kHelpContextMainWindow);
     else
         RunCommand(kIdHelpFinder);

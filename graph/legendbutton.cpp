@@ -132,6 +132,12 @@ void CLegendButton::keyPressEvent(QKeyEvent* event) {
     QCheckBox::keyPressEvent(event);
 }
 
+bool CLegendButton::event(QEvent* event) {
+    if (ClaimHelpKey(event))
+        return true;
+    return QCheckBox::event(event);
+}
+
 void CLegendButton::OnClicked() {
     const int state = CheckState();
     switch (kind_) {

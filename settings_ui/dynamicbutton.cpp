@@ -3,6 +3,7 @@
 
 #include "settings_ui/helpdialog.h"
 #include "settings_ui/settingspage.h"
+#include "uicommon/controlwidget.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -136,6 +137,8 @@ void CDynamicButton::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CDynamicButton::event(QEvent* event) {
+    if (ClaimHelpKey(event))
+        return true;
     if (event->type() == QEvent::WhatsThis || event->type() == QEvent::QueryWhatsThis) {
         if (event->type() == QEvent::WhatsThis && Page())
             Page()->Help(SettingsPageModel::ControlClass::kButton, index_);

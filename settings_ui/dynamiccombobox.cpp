@@ -2,6 +2,7 @@
 #include "uicommon/textcodec.h"
 
 #include "settings_ui/settingspage.h"
+#include "uicommon/controlwidget.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>
@@ -85,6 +86,8 @@ void CDynamicComboBox::wheelEvent(QWheelEvent* event) {
 }
 
 bool CDynamicComboBox::event(QEvent* event) {
+    if (ClaimHelpKey(event))
+        return true;
     if (event->type() == QEvent::WhatsThis || event->type() == QEvent::QueryWhatsThis) {
         if (event->type() == QEvent::WhatsThis && Page())
             Page()->Help(SettingsPageModel::ControlClass::kCombo, index_);

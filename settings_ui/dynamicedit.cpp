@@ -2,6 +2,7 @@
 #include "uicommon/textcodec.h"
 
 #include "settings_ui/settingspage.h"
+#include "uicommon/controlwidget.h"
 
 #include <QKeyEvent>
 #include <QWheelEvent>
@@ -104,6 +105,8 @@ void CDynamicEdit::focusOutEvent(QFocusEvent* event) {
 }
 
 bool CDynamicEdit::event(QEvent* event) {
+    if (ClaimHelpKey(event))
+        return true;
     if (event->type() == QEvent::WhatsThis || event->type() == QEvent::QueryWhatsThis) {
         if (event->type() == QEvent::WhatsThis && Page())
             Page()->Help(SettingsPageModel::ControlClass::kEdit, index_);

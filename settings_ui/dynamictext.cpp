@@ -2,6 +2,7 @@
 #include "uicommon/textcodec.h"
 
 #include "settings_ui/settingspage.h"
+#include "uicommon/controlwidget.h"
 
 #include <QKeyEvent>
 #include <QTextCursor>
@@ -69,6 +70,8 @@ void CDynamicText::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CDynamicText::event(QEvent* event) {
+    if (ClaimHelpKey(event))
+        return true;
     if (event->type() == QEvent::WhatsThis || event->type() == QEvent::QueryWhatsThis) {
         if (event->type() == QEvent::WhatsThis && Page())
             Page()->Help(SettingsPageModel::ControlClass::kText, index_);

@@ -147,5 +147,60 @@ TEST_F(UserTest, TuningBarControlsAreNamedForAssistiveTechnology) {
     EXPECT_EQ(dashboard->ValueLabel(0)->accessibleName(), dashboard->CaptionLabel(0)->text());
 }
 
+TEST_F(UserTest, F1OnATuningBarButtonShowsItsHelpText) {
+    Start(MakeCalibration("4l60e.def", "street.gvr"));
+    CLegendButton* shift12 = Frame().TuningBar()->FindButton("Shift12");
+    ASSERT_NE(shift12, nullptr);
+    Click(shift12); // takes the focus (and hides the curves)
+    ASSERT_TRUE(shift12->hasFocus());
+    script.shown.clear();
+    Key(Frame(), Qt::Key_F1);
+    ASSERT_EQ(script.shown.size(), 1u);
+    EXPECT_EQ(script.shown[0].caption, "VEXA Transmission Control");
+    EXPECT_EQ(script.shown[0].text, shift12->HelpText());
+
+    // Elsewhere F1 keeps the main window's meaning: over the graph it shows nothing.
+    Click(Frame().View());
+    script.shown.clear();
+    Key(Frame(), Qt::Key_F1);
+    EXPECT_TRUE(script.shown.empty());
+}
+
+TEST_F(UserTest, F1WithThePointerOnAControlShowsItsHelpText) {
+    Start(MakeCalibration("4l60e.def", "street.gvr"));
+    ConnectAndPoll();
+    // The focus stays in the graph; the pointer rests on a curve's name, a dashboard box,
+    // then the graph itself.
+    Click(Frame().View());
+    ASSERT_TRUE(Frame().View()->hasFocus());
+    CLegendButton* pressure = Frame().TuningBar()->FindButton("LinePressure");
+    ASSERT_NE(pressure, nullptr);
+    ASSERT_FALSE(pressure->Labels().empty());
+    CDashboard* dashboard = Frame().Dashboard();
+    ASSERT_GT(dashboard->BoxCount(), 0u);
+    struct Case {
+        QWidget* under;
+        std::string help; // empty: nothing is shown
+    };
+    const Case cases[] = {
+        {pressure->Labels()[0], pressure->HelpText()},
+        {dashboard->ValueLabel(0), dashboard->ValueLabel(0)->HelpText()},
+        {Frame().View(), ""},
+    };
+    for (const Case& c : cases) {
+        QTest::mouseMove(c.under, c.under->rect().center());
+        script.shown.clear();
+        Key(Frame(), Qt::Key_F1);
+        if (c.help.empty()) {
+            EXPECT_TRUE(script.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(script.shown.size(), 1u) << c.help;
+        EXPECT_EQ(script.shown[0].text, c.help);
+        EXPECT_EQ(script.shown[0].caption, "VEXA Transmission Control");
+    }
+    EXPECT_FALSE(dashboard->ValueLabel(0)->HelpText().empty());
+}
+
 } // namespace
 } // namespace vexa::testing

@@ -120,5 +120,25 @@ TEST_F(UserTest, SettingsControlsAreNamedForAssistiveTechnology) {
               "The rear axle (differential) ratio, for example 3.73.");
 }
 
+TEST_F(UserTest, F1OnASettingsControlShowsItsHelpText) {
+    Start(MakeCalibration("4l60e.def", "street.gvr"));
+    CDynamicPropertySheet& sheet = SystemSettings();
+    ClickTab(sheet.Tabs(), "Vehicle");
+    CDynamicEdit* axle = Field(ShownPage(sheet), "Axle ratio");
+    ASSERT_NE(axle, nullptr);
+    Click(axle);
+    script.shown.clear();
+    Key(sheet, Qt::Key_F1);
+    ASSERT_EQ(script.shown.size(), 1u);
+    EXPECT_EQ(script.shown[0].caption, "VEXA Transmission Control");
+    EXPECT_EQ(script.shown[0].text, "The rear axle (differential) ratio, for example 3.73.");
+    // On the tab row the window's own help explains the tabs.
+    sheet.Tabs()->tabBar()->setFocus(Qt::TabFocusReason);
+    script.shown.clear();
+    Key(sheet, Qt::Key_F1);
+    ASSERT_EQ(script.shown.size(), 1u);
+    EXPECT_EQ(script.shown[0].text.substr(0, 22), "Click on the tab for t");
+}
+
 } // namespace
 } // namespace vexa::testing
