@@ -746,8 +746,9 @@ bool CMainFrame::event(QEvent* event) {
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     // The Graph Controls bar has no close box, but floating it is a window of its own the
-    // window manager can still ask to close (Alt+F4): that request is refused.
-    if (watched == tuningDock_ && event->type() == QEvent::Close) {
+    // window manager can still ask to close (Alt+F4): that request is refused while the
+    // main window is up. Once it is closed, the program's end closes every window.
+    if (watched == tuningDock_ && event->type() == QEvent::Close && isVisible()) {
         event->ignore();
         return true;
     }

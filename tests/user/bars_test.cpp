@@ -118,6 +118,14 @@ TEST_F(UserTest, TheGraphControlsBarCannotBeClosed) {
     bar->windowHandle()->close();
     QApplication::processEvents();
     EXPECT_TRUE(bar->isVisible());
+    // Once the main window is closed, the program's end closes every window: this one then
+    // closes too, or the program would not end.
+    Frame().windowHandle()->close();
+    QApplication::processEvents();
+    ASSERT_FALSE(Frame().isVisible());
+    bar->windowHandle()->close();
+    QApplication::processEvents();
+    EXPECT_FALSE(bar->isVisible());
 
     // A layout saved with the bar hidden (as an earlier version could) does not hide it at
     // the next start.
