@@ -139,6 +139,7 @@ struct ControlCommon {
     ControlIdLease id;
     std::string logicalName; // at most 51 characters
     int index = -1;          // position in the page's list of its class
+    int tabOrder = -1;       // position among all of the page's controls, as they were made
     std::string helpText;
     int globalInfluence = 0;
     ControlRect rect;

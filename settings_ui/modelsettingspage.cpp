@@ -176,6 +176,7 @@ void SettingsPageModel::CreateSelectionArea() {
     combo->helpText = helpText;
     combo->index = static_cast<int>(combos_.size());
     selectionCombo_ = combo->index;
+    combo->tabOrder = totalControls_;
     combos_.push_back(std::move(combo));
     ++totalControls_;
 
@@ -430,6 +431,7 @@ ButtonModel& SettingsPageModel::AddButton(int kind, const std::string& text, int
     button->logicalName = optionName_;
     button->helpText = optionHelp_;
     button->index = static_cast<int>(buttons_.size());
+    button->tabOrder = totalControls_;
     buttons_.push_back(std::move(button));
     ++totalControls_;
     return *buttons_.back();
@@ -496,6 +498,7 @@ void SettingsPageModel::BuildOption(const std::string& type) {
         combo->selected = combo->entries.empty() ? -1 : state;
         doc_->ApplyActionList(Numbered("BitValState", state), kBlockScope, nullptr, nullptr);
         (leftColumn ? leftY_ : rightY_) = y + 60;
+        combo->tabOrder = totalControls_;
         combos_.push_back(std::move(combo));
         ++totalControls_;
     } else if (type == "CheckBox") {
@@ -564,6 +567,7 @@ void SettingsPageModel::BuildOption(const std::string& type) {
             text->label = MakeLabel(x, y, x + width, optionDisplay_);
             text->rect = field;
             text->fullWidth = fullWidth;
+            text->tabOrder = totalControls_;
             texts_.push_back(std::move(text));
             ++totalControls_;
             texts_.back()->SetupFromDefinition(*doc_, *this);
@@ -574,6 +578,7 @@ void SettingsPageModel::BuildOption(const std::string& type) {
             edit->index = static_cast<int>(edits_.size());
             edit->label = MakeLabel(x, y, x + width, optionDisplay_);
             edit->rect = field;
+            edit->tabOrder = totalControls_;
             edits_.push_back(std::move(edit));
             ++totalControls_;
             edits_.back()->SetupFromDefinition(*doc_, *this);

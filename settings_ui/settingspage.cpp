@@ -6,6 +6,9 @@
 #include <QFont>
 #include <QKeyEvent>
 
+#include <algorithm>
+#include <utility>
+
 namespace vexa {
 
 QSize PageTemplateSize(int templateId) {
@@ -225,6 +228,24 @@ void CSettingsPage::RecreateOptions() {
         if (button->Kind() == ButtonModel::kGroupBox)
             button->lower();
     }
+    SetTabOrder();
+}
+
+void CSettingsPage::SetTabOrder() {
+    // Tab goes through the options as the definition lists them, whatever their kind.
+    std::vector<std::pair<int, QWidget*>> order;
+    const auto add = [&order](const auto& widgets, const auto& models) {
+        for (std::size_t i = 0; i < widgets.size() && i < models.size(); ++i)
+            order.emplace_back(models[i]->tabOrder, widgets[i]);
+    };
+    add(combos_, model_->ComboBoxes());
+    add(edits_, model_->EditBoxes());
+    add(texts_, model_->TextBoxes());
+    add(buttons_, model_->Buttons());
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1].second, order[i].second);
 }
 
 void CSettingsPage::UpdateOptions() {

@@ -74,6 +74,7 @@ protected:
 private:
     template <typename Action> void Forward(Action action);
     void RecreateOptions();
+    void SetTabOrder();
     void ClearOptions();
     void SyncSelectionArea();
     void UpdateOptions();

@@ -250,5 +250,24 @@ TEST_F(UserTest, TabReachesTheRadioGroupAndArrowKeysMoveWithinIt) {
     }
 }
 
+TEST_F(UserTest, TabGoesThroughTheOptionsInTheirOrder) {
+    savePath = MakeCalibration("4l60e.def", "street.gvr");
+    Start(savePath);
+    CDynamicPropertySheet& sheet = SystemSettings();
+    ClickTab(sheet.Tabs(), "Vehicle");
+    Click(Field(ShownPage(sheet), "Axle ratio"));
+    // Down the left column, the list among the fields, then the right column.
+    std::vector<std::string> visited;
+    for (int i = 0; i < 6; ++i) {
+        Key(sheet, Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();
+        visited.push_back(focus ? focus->accessibleName().toStdString() : "");
+    }
+    EXPECT_EQ(visited,
+              (std::vector<std::string>{"Tire diameter (in)", "Speed sensor factor",
+                                        "Speedometer drive gear", "Speedometer driven gear teeth",
+                                        "Tire width (mm)", "Aspect ratio (%)"}));
+}
+
 } // namespace
 } // namespace vexa::testing
