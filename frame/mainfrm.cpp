@@ -601,17 +601,20 @@ void CMainFrame::OnHelp() {
         WinHelp(kHelpContextCommandBase + id);
         return;
     }
-    // The pointer resting on a generated control of this window or its bars that does not
-    // have the focus (a curve's label, a dashboard box): that control's help.
-    QWidget* under = QApplication::widgetAt(QCursor::pos());
-    for (QWidget* w = under; w; w = w->parentWidget()) {
-        if (w != this)
-            continue;
-        if (const int over = ControlIdOf(under); ControlIds().HelpText(over)) {
-            WinHelp(kHelpContextCommandBase + over);
-            return;
+    // The pointer resting on a generated control of this window or its bars (floating ones
+    // too) that does not have the focus, such as a curve's label or a dashboard box: that
+    // control's help.
+    const auto ofThisWindow = [this](const QWidget* widget) {
+        for (; widget; widget = widget->parentWidget()) {
+            if (widget == this)
+                return true;
         }
-        break;
+        return false;
+    };
+    QWidget* under = QApplication::widgetAt(QCursor::pos());
+    if (const int over = ControlIdOf(under); ofThisWindow(under) && ControlIds().HelpText(over)) {
+        WinHelp(kHelpContextCommandBase + over);
+        return;
     }
     if (!focus || focus->window() == this)
         WinHelp(kHelpContextMainWindow);

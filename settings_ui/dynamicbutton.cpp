@@ -1,9 +1,9 @@
 #include "settings_ui/dynamicbutton.h"
-#include "uicommon/textcodec.h"
 
 #include "settings_ui/helpdialog.h"
 #include "settings_ui/settingspage.h"
 #include "uicommon/controlwidget.h"
+#include "uicommon/textcodec.h"
 
 #include <QKeyEvent>
 #include <QPainter>

@@ -1,8 +1,8 @@
 #include "settings_ui/dynamiccombobox.h"
-#include "uicommon/textcodec.h"
 
 #include "settings_ui/settingspage.h"
 #include "uicommon/controlwidget.h"
+#include "uicommon/textcodec.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 #include "settings_ui/dynamicedit.h"
-#include "uicommon/textcodec.h"
 
 #include "settings_ui/settingspage.h"
 #include "uicommon/controlwidget.h"
+#include "uicommon/textcodec.h"
 
 #include <QKeyEvent>
 #include <QWheelEvent>

@@ -1,4 +1,5 @@
 #include "settings_ui/dynamicpropertysheet.h"
+
 #include "uicommon/textcodec.h"
 
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #include "settings_ui/dynamictext.h"
-#include "uicommon/textcodec.h"
 
 #include "settings_ui/settingspage.h"
 #include "uicommon/controlwidget.h"
+#include "uicommon/textcodec.h"
 
 #include <QKeyEvent>
 #include <QTextCursor>
