@@ -19,6 +19,7 @@
 #include "support/appoptions.h"
 #include "support/docfixture.h"
 #include "support/memorysettings.h"
+#include "support/shippedprogram.h"
 #include "uicommon/messagebox.h"
 
 #include <QAction>
@@ -33,23 +34,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace vexa::testing {
-
-class NoPortsHere : public PortLister {
-public:
-    std::vector<PortInfo> ListPorts() override { return {}; }
-};
-
-class NoMailProgram : public MailProgram {
-public:
-    bool Available() const override { return false; }
-    int Send(const SupportMail&) override { return 0; }
-};
 
 class UserTest : public ::testing::Test {
 public:
@@ -59,16 +48,7 @@ public:
 protected:
     void SetUp() override {
         InstallUiScript(&script);
-        // The data the build put beside the program, without the programs themselves.
-        namespace fs = std::filesystem;
-        for (const fs::directory_entry& entry : fs::directory_iterator(VEXA_BUILT_DATA_DIR)) {
-            const bool program =
-                entry.is_regular_file() &&
-                (entry.status().permissions() & fs::perms::owner_exec) != fs::perms::none;
-            if (!program)
-                fs::copy(entry.path(), fs::path(dir.path()) / entry.path().filename(),
-                         fs::copy_options::recursive);
-        }
+        CopyBuiltData(dir);
     }
     void TearDown() override {
         app.reset();
@@ -80,7 +60,7 @@ protected:
         AppOptions options = HeadlessAppOptions(dir, timers, ports);
         options.demo = true;
         options.simOptions.baud = 0; // the demo's controller without the line's pacing
-        options.mail = std::make_unique<NoMailProgram>();
+        options.mail = std::make_unique<NoMail>();
         options.fileName = file;
         return options;
     }
@@ -234,7 +214,7 @@ protected:
     TempDir dir;
     UiScript script;
     ManualTimerService timers;
-    NoPortsHere ports;
+    NoPorts ports;
     std::unique_ptr<CVLXApp> app;
     std::string savePath;
 };
