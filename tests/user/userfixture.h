@@ -13,8 +13,6 @@
 #include "frame/dashboard.h"
 #include "frame/mainfrm.h"
 #include "graph/dynamicdialogbar.h"
-#include "link/portdiscovery.h"
-#include "link/supportpackage.h"
 #include "settings_ui/dynamicpropertysheet.h"
 #include "support/appoptions.h"
 #include "support/docfixture.h"
