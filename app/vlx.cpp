@@ -10,7 +10,6 @@
 #include "frame/commandids.h"
 #include "frame/dashboard.h"
 #include "frame/mainfrm.h"
-#include "frame/messagebox.h"
 #include "graph/vlxview.h"
 #include "link/portdiscovery.h"
 #include "link/qtportlister.h"
@@ -26,6 +25,7 @@
 #include "settings_ui/startdlg.h"
 #include "sim/simpresets.h"
 #include "sim/simtransport.h"
+#include "uicommon/messagebox.h"
 #ifdef VEXA_HAVE_HIDAPI
 #include "link/hidapi_backend.h"
 #include "link/hiddevice.h"
