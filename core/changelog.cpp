@@ -172,6 +172,7 @@ struct ChangeLog::Snapshot {
 
 struct ChangeLog::Step {
     std::string name;
+    const void* mergeKey = nullptr;
     FieldLayout::Changes changes;
     std::size_t bytes = 0;
 };
@@ -179,7 +180,8 @@ struct ChangeLog::Step {
 ChangeLog::ChangeLog() : texts_(std::make_unique<TextPool>()) {}
 ChangeLog::~ChangeLog() = default;
 
-void ChangeLog::Begin(const CVLXDoc& doc, std::string name, ChangeNaming naming) {
+void ChangeLog::Begin(const CVLXDoc& doc, std::string name, ChangeNaming naming,
+                      const void* mergeKey) {
     if (depth_++ > 0) {
         if (pendingName_.empty() && pendingNaming_ == ChangeNaming::kAsGiven) {
             pendingName_ = std::move(name);
@@ -189,6 +191,7 @@ void ChangeLog::Begin(const CVLXDoc& doc, std::string name, ChangeNaming naming)
     }
     pendingName_ = std::move(name);
     pendingNaming_ = naming;
+    pendingMergeKey_ = mergeKey;
     before_ = std::make_unique<Snapshot>(Snapshot{
         std::apply([&doc](auto... field) { return FieldLayout::Values{doc.*field...}; }, kFields)});
 }
@@ -227,6 +230,9 @@ bool ChangeLog::End(const CVLXDoc& doc) {
         break;
     }
     step->bytes += sizeof(Step) + HeapBytes(step->name);
+    step->mergeKey = pendingMergeKey_;
+    if (MergeIntoLast(*step))
+        return true;
 
     // A new step discards what was undone; the saved state may go with it.
     while (steps_.size() > position_) {
@@ -238,6 +244,52 @@ bool ChangeLog::End(const CVLXDoc& doc) {
     memoryUse_ += step->bytes;
     steps_.push_back(std::move(step));
     ++position_;
+    DropOldest();
+    return true;
+}
+
+namespace {
+
+// newer's changes on top of older's: each element keeps its first before and its last
+// after, and an element that ends as it began is no change at all.
+template <class E>
+void MergeChanges(std::vector<ElementChange<E>>& older, std::vector<ElementChange<E>>& newer) {
+    for (ElementChange<E>& change : newer) {
+        const auto same = std::find_if(older.begin(), older.end(), [&change](const auto& old) {
+            return old.index == change.index;
+        });
+        if (same == older.end())
+            older.push_back(std::move(change));
+        else
+            same->after = std::move(change.after);
+    }
+    std::erase_if(older, [](const auto& change) { return Same(change.before, change.after); });
+}
+
+} // namespace
+
+bool ChangeLog::MergeIntoLast(Step& step) {
+    // Only the newest step, still done, of the same source; never the saved state's own
+    // step, so that undo still leads back to the file.
+    if (!step.mergeKey || position_ == 0 || position_ != steps_.size() ||
+        steps_.back()->mergeKey != step.mergeKey || AtSaved())
+        return false;
+    Step& last = *steps_.back();
+    bool empty = true;
+    [&]<std::size_t... I>(std::index_sequence<I...>) {
+        ((MergeChanges(std::get<I>(last.changes), std::get<I>(step.changes)),
+          empty = empty && std::get<I>(last.changes).empty()),
+         ...);
+    }
+    (std::make_index_sequence<kFieldCount>{});
+    memoryUse_ += step.bytes;
+    last.bytes += step.bytes;
+    if (empty) {
+        // Typed and typed away again: nothing is left to take back.
+        memoryUse_ -= last.bytes;
+        steps_.pop_back();
+        --position_;
+    }
     DropOldest();
     return true;
 }

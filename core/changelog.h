@@ -44,8 +44,10 @@ public:
     ChangeLog& operator=(const ChangeLog&) = delete;
 
     // Opens a step. Nested opens only count the depth; the first non-empty name of the
-    // open steps names the whole.
-    void Begin(const CVLXDoc& doc, std::string name, ChangeNaming naming);
+    // open steps names the whole. A step with a merge key joins the newest step when that
+    // one has the same key (text typed into one box is one step, not one per character).
+    void Begin(const CVLXDoc& doc, std::string name, ChangeNaming naming,
+               const void* mergeKey = nullptr);
     // Closes a step; at the outermost level records what changed. Returns whether a step
     // was recorded (false too for an unmatched close or a step that changed nothing).
     bool End(const CVLXDoc& doc);
@@ -82,6 +84,7 @@ private:
     struct Snapshot;
     struct Step;
     void DropOldest();
+    bool MergeIntoLast(Step& step);
 
     std::vector<std::unique_ptr<Step>> steps_;
     std::size_t position_ = 0; // steps before it are done, from it on undone
@@ -94,6 +97,7 @@ private:
     std::unique_ptr<Snapshot> before_;
     std::string pendingName_;
     ChangeNaming pendingNaming_ = ChangeNaming::kAsGiven;
+    const void* pendingMergeKey_ = nullptr;
 };
 
 } // namespace vexa

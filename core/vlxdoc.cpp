@@ -191,8 +191,8 @@ void CVLXDoc::SetModifiedFlag(bool modified) {
         changeLog_.ForgetSaved();
 }
 
-void CVLXDoc::BeginChange(std::string name, ChangeNaming naming) {
-    changeLog_.Begin(*this, std::move(name), naming);
+void CVLXDoc::BeginChange(std::string name, ChangeNaming naming, const void* mergeKey) {
+    changeLog_.Begin(*this, std::move(name), naming, mergeKey);
 }
 
 void CVLXDoc::EndChange() {

@@ -315,7 +315,8 @@ public:
     // --- Change log: undo and redo ---------------------------------------------------
     // Every user-level change runs between BeginChange and EndChange (ChangeScope does
     // both, and they nest); what it changed becomes one step that Undo and Redo walk.
-    void BeginChange(std::string name, ChangeNaming naming = ChangeNaming::kAsGiven);
+    void BeginChange(std::string name, ChangeNaming naming = ChangeNaming::kAsGiven,
+                     const void* mergeKey = nullptr);
     void EndChange();
     // Takes back (does again) the last step and refreshes the views as a load does; 0
     // when there is none or a step is open.
@@ -327,7 +328,11 @@ public:
     std::string UndoName() const { return changeLog_.UndoName(); }
     std::string RedoName() const { return changeLog_.RedoName(); }
     // New and Open start a fresh history.
-    void ClearHistory() { changeLog_.Clear(); }
+    void ClearHistory() {
+        changeLog_.Clear();
+        if (modified_)
+            changeLog_.ForgetSaved();
+    }
     ChangeLog& History() { return changeLog_; }
 
     // --- Calibration data (saved unless marked transient) --------------------------
@@ -416,9 +421,10 @@ private:
 // Runs a change as one step of the document's history.
 class ChangeScope {
 public:
-    ChangeScope(CVLXDoc& doc, std::string name, ChangeNaming naming = ChangeNaming::kAsGiven)
+    ChangeScope(CVLXDoc& doc, std::string name, ChangeNaming naming = ChangeNaming::kAsGiven,
+                const void* mergeKey = nullptr)
         : doc_(doc) {
-        doc_.BeginChange(std::move(name), naming);
+        doc_.BeginChange(std::move(name), naming, mergeKey);
     }
     ~ChangeScope() { doc_.EndChange(); }
     ChangeScope(const ChangeScope&) = delete;

@@ -333,5 +333,46 @@ TEST(History, ValuesSetOnACurveLandOnTheNearestStepItHolds) {
     EXPECT_EQ(doc.Point(0, 5), 0);
 }
 
+TEST(History, TextTypedIntoOneBoxIsOneStep) {
+    HistoryDoc h;
+    CVLXDoc& doc = *h.doc;
+    const int box = 0; // stands for the text box that types
+    auto type = [&doc](const std::string& text, const void* key) {
+        ChangeScope step(doc, "Notes", ChangeNaming::kAsGiven, key);
+        std::string state = text;
+        doc.ControlState("[Vehicle]", "Notes", state, 1);
+    };
+    const std::string before = doc.SaveToBytes();
+    for (const char* text : {"T", "To", "Tow"})
+        type(text, &box);
+    EXPECT_EQ(doc.History().StepCount(), 1u);
+    const std::string typed = doc.SaveToBytes();
+    // Another source starts a step of its own.
+    SetAxleRatio(doc, 4.1f);
+    type("Tow c", &box);
+    EXPECT_EQ(doc.History().StepCount(), 3u);
+    doc.Undo();
+    doc.Undo();
+    EXPECT_EQ(Difference(doc.SaveToBytes(), typed), "");
+    doc.Undo();
+    EXPECT_EQ(Difference(doc.SaveToBytes(), before), "");
+
+    // The saved state's step stays as it was saved, so undo still leads back to the file.
+    doc.History().Clear();
+    type("Tow", &box);
+    ASSERT_TRUE(doc.OnSaveDocument(h.dir.File("saved.gvr")));
+    type("Towing", &box);
+    EXPECT_EQ(doc.History().StepCount(), 2u);
+    doc.Undo();
+    EXPECT_FALSE(doc.IsModified());
+
+    // Typed away again to what it was: no step is left.
+    doc.History().Clear();
+    type("Towin", &box);
+    type("Tow", &box);
+    EXPECT_EQ(doc.History().StepCount(), 0u);
+    EXPECT_FALSE(doc.CanUndo());
+}
+
 } // namespace
 } // namespace vexa::testing
