@@ -306,10 +306,10 @@ public:
     // change the selected points between them: Interpolate to the straight line between
     // the two, Smooth to the mean of each point and its two neighbours as they were.
     std::vector<CurvePointValue> OperationValues(PointOperation op, double argument) const;
-    // Where pasted values go: into the selected points in order when more than one is
-    // selected, otherwise into the current trace from the cursor point (the first point
-    // without a cursor) on; as far as values and points last. Empty without a current
-    // trace that is visible.
+    // Where pasted values go, always into the current trace (in link mode a click selects
+    // points of other curves too): into its selected points in order when more than one is
+    // selected, otherwise from the cursor point (the first point without a cursor) on; as
+    // far as values and points last. Empty without a current trace that is visible.
     std::vector<CurvePointValue> PasteValues(std::span<const double> values) const;
     // The selected points of the current trace, in point order: what Copy takes.
     std::vector<double> CopyValues() const;

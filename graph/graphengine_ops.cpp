@@ -114,12 +114,13 @@ std::vector<CurvePointValue> CGraphEngine::PasteValues(std::span<const double> v
     if (!ValidTrace(currentTrace_) || !traces_[static_cast<std::size_t>(currentTrace_)].visible)
         return out;
     std::size_t next = 0;
-    if (SelectedPointCount() > 1) {
-        for (int t = 0; t < traceCount_ && next < values.size(); ++t) {
-            for (int p = 0; p < pointCount_ && next < values.size(); ++p) {
-                if (At(t, p).selected)
-                    out.push_back({t, p, values[next++]});
-            }
+    int selected = 0;
+    for (int p = 0; p < pointCount_; ++p)
+        selected += At(currentTrace_, p).selected;
+    if (selected > 1) {
+        for (int p = 0; p < pointCount_ && next < values.size(); ++p) {
+            if (At(currentTrace_, p).selected)
+                out.push_back({currentTrace_, p, values[next++]});
         }
         return out;
     }

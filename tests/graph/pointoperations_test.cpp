@@ -107,11 +107,17 @@ TEST_F(PointOperations, PasteFillsFromTheCursorOrIntoTheSelectedPoints) {
         g.PasteValues(values),
         ElementsAre(CurvePointValue{0, 1, 1}, CurvePointValue{0, 2, 2}, CurvePointValue{0, 3, 3}));
 
-    // More than one point selected: into them in order, as far as the values go.
+    // Points of other curves do not count (in link mode a click selects them too).
     Select(1, {0, 6, 9});
     EXPECT_THAT(
         g.PasteValues(values),
-        ElementsAre(CurvePointValue{0, 1, 1}, CurvePointValue{1, 0, 2}, CurvePointValue{1, 6, 3}));
+        ElementsAre(CurvePointValue{0, 1, 1}, CurvePointValue{0, 2, 2}, CurvePointValue{0, 3, 3}));
+    // More than one point of the current curve selected: into them in order, as far as the
+    // values go.
+    Select(0, {5, 8});
+    EXPECT_THAT(
+        g.PasteValues(values),
+        ElementsAre(CurvePointValue{0, 1, 1}, CurvePointValue{0, 5, 2}, CurvePointValue{0, 8, 3}));
 
     // A current trace that was hidden takes nothing.
     g.SetTraceVisible(0, 0);
