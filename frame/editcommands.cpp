@@ -89,11 +89,6 @@ struct TextField {
     }
 };
 
-bool ClipboardHasText() {
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    return data && data->hasText() && !data->text().isEmpty();
-}
-
 // "&Undo Move 3 Points of 1-2 Up\tCtrl+Z": the step's name, its "&" shown as it is.
 QString StepText(const char* verb, const std::string& step, const char* keys) {
     QString text = QString::fromLatin1(verb);
@@ -108,7 +103,12 @@ QString StepText(const char* verb, const std::string& step, const char* keys) {
 class EditCommands : public QObject {
 public:
     EditCommands(CMainFrame& frame, CVLXDoc& doc, CVLXView& view)
-        : QObject(&frame), frame_(frame), doc_(doc), view_(&view) {}
+        : QObject(&frame), frame_(frame), doc_(doc), view_(&view) {
+        // Asked at every command update, so kept rather than asked of the system each time.
+        QClipboard* clipboard = QApplication::clipboard();
+        connect(clipboard, &QClipboard::dataChanged, this, [this] { ReadClipboardState(); });
+        ReadClipboardState();
+    }
 
     void Install() {
         frame_.SetCommandHandler(
@@ -165,6 +165,12 @@ public:
 
 private:
     CGraphEngine& Engine() { return view_->Engine(); }
+
+    void ReadClipboardState() {
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        clipboardHasText_ = data && data->hasText() && !data->text().isEmpty();
+    }
+    bool ClipboardHasText() const { return clipboardHasText_; }
 
     void Copy() {
         if (const TextField field = TextField::Focused()) {
@@ -274,6 +280,7 @@ private:
     CMainFrame& frame_;
     CVLXDoc& doc_;
     QPointer<CVLXView> view_;
+    bool clipboardHasText_ = false;
 };
 
 } // namespace

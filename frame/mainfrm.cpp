@@ -28,6 +28,7 @@
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -810,6 +811,14 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget)
         return false;
+    // A shortcut is matched against the commands' enabled states right after this event:
+    // they must be up to date (Ctrl+C just after points were selected copies them).
+    if (event->type() == QEvent::ShortcutOverride && widget->window() == this) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)) ||
+            (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F35))
+            UpdateCommandUI();
+    }
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (contextHelpMode_) {
