@@ -27,6 +27,8 @@ namespace vexa {
 
 namespace {
 
+template <class... F> struct Overloaded : F... { using F::operator()...; };
+
 // The edit field that has the focus, whichever kind it is; all null when none has.
 struct TextField {
     QLineEdit* line = nullptr;
@@ -49,43 +51,31 @@ struct TextField {
         return field;
     }
     explicit operator bool() const { return line || plain || rich; }
-    bool HasSelection() const {
+
+    // f on whichever field it is; fallback without one.
+    template <class R, class F> R With(F f, R fallback) const {
         if (line)
-            return line->hasSelectedText();
+            return f(*line);
         if (plain)
-            return plain->textCursor().hasSelection();
-        return rich && rich->textCursor().hasSelection();
+            return f(*plain);
+        return rich ? f(*rich) : fallback;
+    }
+    bool HasSelection() const {
+        return With(Overloaded{[](QLineEdit& e) { return e.hasSelectedText(); },
+                               [](auto& e) { return e.textCursor().hasSelection(); }},
+                    false);
     }
     bool ReadOnly() const {
-        if (line)
-            return line->isReadOnly();
-        if (plain)
-            return plain->isReadOnly();
-        return !rich || rich->isReadOnly();
+        return With([](auto& e) { return e.isReadOnly(); }, true);
     }
     void Cut() const {
-        if (line)
-            line->cut();
-        else if (plain)
-            plain->cut();
-        else if (rich)
-            rich->cut();
+        With([](auto& e) { return (e.cut(), 0); }, 0);
     }
     void Copy() const {
-        if (line)
-            line->copy();
-        else if (plain)
-            plain->copy();
-        else if (rich)
-            rich->copy();
+        With([](auto& e) { return (e.copy(), 0); }, 0);
     }
     void Paste() const {
-        if (line)
-            line->paste();
-        else if (plain)
-            plain->paste();
-        else if (rich)
-            rich->paste();
+        With([](auto& e) { return (e.paste(), 0); }, 0);
     }
 };
 
