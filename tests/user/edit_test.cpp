@@ -2,7 +2,9 @@
 // toolbar; a settings field taken back from the menu; curve points copied from one curve
 // and pasted into another; the operations on selected points from the graph's context
 // menu and the Edit menu, against values worked out by hand.
+#include "graph/legendbutton.h"
 #include "graph/vlxview.h"
+#include "uicommon/textcodec.h"
 #include "userfixture.h"
 
 #include <QClipboard>
@@ -162,6 +164,26 @@ TEST_F(EditTest, ASettingsFieldTakenBackFromTheMenuShowsItsOldValue) {
     EXPECT_EQ(Curve(0), curve);
     EXPECT_FLOAT_EQ(Doc().FindFloatVariable("AxleRatio").Get(), 3.73f);
     EXPECT_FALSE(Doc().IsModified());
+}
+
+TEST_F(EditTest, ATraceBoxTakenBackHidesItsCurvesAgain) {
+    Start(MakeCalibration("4l60e.def", "street.gvr"));
+    CLegendButton* box = Frame().TuningBar()->FindButton("Shift34");
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->CheckState(), 0);
+    Click(box);
+    ASSERT_TRUE(Engine().IsTraceVisible(4));
+    const std::string name = ToWindows1252(box->accessibleName());
+    EXPECT_EQ(EditMenu()[0], "&Undo " + name + "\tCtrl+Z");
+
+    Key(Frame(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(Engine().IsTraceVisible(4));
+    ASSERT_NE(Frame().TuningBar()->FindButton("Shift34"), nullptr);
+    EXPECT_EQ(Frame().TuningBar()->FindButton("Shift34")->CheckState(), 0);
+    EXPECT_FALSE(Doc().Display.TraceVisible(4));
+    Key(Frame(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(Engine().IsTraceVisible(4));
+    EXPECT_EQ(Frame().TuningBar()->FindButton("Shift34")->CheckState(), 1);
 }
 
 TEST_F(EditTest, PointsCopiedFromOneCurvePasteIntoAnother) {
