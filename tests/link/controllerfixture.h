@@ -27,6 +27,9 @@ public:
     void Close() override { inner_->Close(); }
     bool IsOpen() const override { return inner_->IsOpen(); }
     int Read(std::uint8_t* destination, int n) override { return inner_->Read(destination, n); }
+    int ReadAvailable(std::uint8_t* destination, int max, int waitMs) override {
+        return inner_->ReadAvailable(destination, max, waitMs);
+    }
     int Write(const std::uint8_t* source, int n) override {
         written_.append(reinterpret_cast<const char*>(source), static_cast<std::size_t>(n));
         return inner_->Write(source, n);
