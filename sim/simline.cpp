@@ -75,8 +75,10 @@ void SimLine::Emit(const std::vector<TimedByte>& replies) {
             unpluggedSinceUs_ = departUs;
             return;
         }
-        ++controllerSent_;
         std::uint8_t value = reply.value;
+        if (controllerSent_ == faults.flipAt)
+            value ^= 0x01;
+        ++controllerSent_;
         std::int64_t extraUs = 0;
         const Fate fate = Roll(value, extraUs);
         const std::int64_t arriveUs = departUs + extraUs + byteUs_;

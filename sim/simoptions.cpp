@@ -62,7 +62,8 @@ std::string FormatDouble(double value) {
 
 bool SimFaults::Any() const {
     return drop > 0 || change > 0 || (delay > 0 && delayMs > 0) || silentAfter >= 0 ||
-           unplugAfter >= 0 || badFlashAddress >= 0;
+           unplugAfter >= 0 || badFlashAddress >= 0 || badEepromAddress >= 0 ||
+           refuseFlashWrites > 0 || flipAt >= 0;
 }
 
 bool ParseFaultSpec(const std::string& text, SimFaults& faults, std::string& error) {
@@ -99,6 +100,12 @@ bool ParseFaultSpec(const std::string& text, SimFaults& faults, std::string& err
             ok = ParseCountWithTime(value, parsed.unplugAfter, parsed.replugAfterMs);
         } else if (key == "bad-flash") {
             ok = ParseCount(value, parsed.badFlashAddress);
+        } else if (key == "bad-eeprom") {
+            ok = ParseCount(value, parsed.badEepromAddress);
+        } else if (key == "refuse-flash") {
+            ok = ParseCount(value, parsed.refuseFlashWrites);
+        } else if (key == "flip-at") {
+            ok = ParseCount(value, parsed.flipAt);
         } else {
             error = "unknown fault '" + std::string(key) + "'";
             return false;
@@ -134,6 +141,12 @@ std::string FormatFaultSpec(const SimFaults& faults) {
         add("unplug-after=" + withTime(faults.unplugAfter, faults.replugAfterMs));
     if (faults.badFlashAddress >= 0)
         add("bad-flash=" + std::to_string(faults.badFlashAddress));
+    if (faults.badEepromAddress >= 0)
+        add("bad-eeprom=" + std::to_string(faults.badEepromAddress));
+    if (faults.refuseFlashWrites > 0)
+        add("refuse-flash=" + std::to_string(faults.refuseFlashWrites));
+    if (faults.flipAt >= 0)
+        add("flip-at=" + std::to_string(faults.flipAt));
     return text;
 }
 

@@ -42,6 +42,9 @@ struct SimFaults {
     long unplugAfter = -1;     // after this many controller bytes the device is unplugged ...
     long replugAfterMs = -1;   // ... and plugged in again after this long (-1: never)
     long badFlashAddress = -1; // a flash byte that cannot be programmed (reads 0xFF)
+    long badEepromAddress = -1; // an EEPROM byte (in both tables) that keeps its old value
+    long refuseFlashWrites = 0; // the first this many `b` commands are refused, flash untouched
+    long flipAt = -1;           // the controller byte with this number (from 0) has bit 0 flipped
 
     bool Any() const;
 };
@@ -68,6 +71,9 @@ struct SimOptions {
 //   unplug-after=N[:MS] after the controller sent N bytes the device disappears, and comes
 //                       back after MS ms when :MS is given
 //   bad-flash=ADDR      the flash byte at ADDR (decimal or 0x hex) fails verification
+//   bad-eeprom=ADDR     the EEPROM byte at ADDR of either table cannot be written
+//   refuse-flash=N      the first N `b` commands are answered as failed, programming nothing
+//   flip-at=N           the Nth byte the controller sends (counted from 0) has bit 0 flipped
 // Example: "drop=0.01,change=0.005,delay=0.01:30,silent-after=500,unplug-after=2000".
 // An empty text means no faults. Returns false with a reason in error for a malformed
 // text, leaving faults unchanged.

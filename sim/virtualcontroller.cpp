@@ -58,7 +58,8 @@ std::uint16_t PeriodTicks(double hertz) {
 
 VirtualController::VirtualController(const SimOptions& options)
     : options_(options), ram_(kRamSize, 0),
-      flash_(static_cast<std::size_t>(std::max(options.layout.flashSize, 0)), 0xFF) {
+      flash_(static_cast<std::size_t>(std::max(options.layout.flashSize, 0)), 0xFF),
+      refusalsLeft_(options.faults.refuseFlashWrites) {
     options_.layout.eepromTableSize = std::clamp(options_.layout.eepromTableSize, 1, 0x800);
     options_.layout.flashBlockSize = std::max(options_.layout.flashBlockSize, 1);
     for (auto& table : eeprom_)
@@ -142,7 +143,7 @@ void VirtualController::WriteNvm(std::uint8_t letter, int address, std::uint8_t 
         table = address / size;
         address %= size;
     }
-    if (table < 2 && address < size)
+    if (table < 2 && address < size && address != options_.faults.badEepromAddress)
         eeprom_[table][static_cast<std::size_t>(address)] = value;
 }
 
@@ -385,6 +386,11 @@ void VirtualController::RunFlashCommand(std::int64_t atUs, std::vector<TimedByte
         for (long i = 0; i < bytes; ++i)
             SetRam(static_cast<int>(bufferStart + i), flash_[static_cast<std::size_t>(first + i)]);
         Reply(kDone, atUs, out);
+        return;
+    }
+    if (refusalsLeft_ > 0) {
+        --refusalsLeft_;
+        reject(first, atUs);
         return;
     }
     // Erase and program block by block, verifying each; stop at the first bad byte.

@@ -133,6 +133,7 @@ private:
     int trailerIndex_ = 0;
     std::uint16_t checksum_ = 0;
     std::uint16_t receivedChecksum_ = 0;
+    long refusalsLeft_ = 0; // `b` commands still to refuse (SimFaults::refuseFlashWrites)
 };
 
 } // namespace vexa
