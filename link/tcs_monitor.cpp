@@ -1,6 +1,7 @@
 #include "link/tcs_monitor.h"
 
 #include "core/documenthost.h"
+#include "link/comtimeouts.h"
 #include "link/ramsymbols.h"
 
 #include <algorithm>
@@ -396,7 +397,12 @@ void CTCS_Monitor::add_status_dot(int index, std::string& status) {
 }
 
 void CTCS_Monitor::send_abort() {
-    transport_->Write(&kAbortByte, 1);
+    // The controller echoes the abort byte; read here, that echo cannot be taken for the
+    // first byte of the next command's answer.
+    if (transport_->Write(&kAbortByte, 1) == 1) {
+        std::uint8_t echo = 0;
+        transport_->Read(&echo, 1);
+    }
 }
 
 int CTCS_Monitor::write_block(std::span<const std::uint8_t> source, int first, int address,
@@ -559,9 +565,7 @@ int CTCS_Monitor::read_flash(int block, int count, std::string& error) {
         std::equal(bytes, bytes + 6, reply) && reply[6] == 'c')
         return 0;
     error = "Could not read flash memory due to a communication error.";
-    send_abort();
-    std::uint8_t discard = 0;
-    transport_->Read(&discard, 1);
+    send_abort(); // its echo is the byte read and dropped
     return 1;
 }
 
@@ -640,6 +644,24 @@ int CTCS_Monitor::read_symbol(const std::string& text) {
 // ---- Link and state ---------------------------------------------------------------------
 
 int CTCS_Monitor::purge() {
+    return transport_->Purge();
+}
+
+int CTCS_Monitor::purge_line(int abort) {
+    Exchange exchange(*this);
+    if (abort)
+        send_abort();
+    // Take whatever still arrives until the line has been quiet for the COM interval; a
+    // controller that never stops talking is cut off after about two seconds of bytes.
+    constexpr int kQuietMs = ComReadTimeouts{}.intervalMs;
+    std::uint8_t scrap[64];
+    int drained = 0;
+    while (drained < kSettleLimitBytes) {
+        const int got = transport_->ReadAvailable(scrap, static_cast<int>(sizeof scrap), kQuietMs);
+        if (got <= 0)
+            break;
+        drained += got;
+    }
     return transport_->Purge();
 }
 

@@ -88,7 +88,8 @@ public:
     int read_block(std::span<std::uint8_t> destination, int first, int address, int count,
                    std::string& status);
     // Programs count flash blocks from the RAM buffer, starting at block. Returns 0 done,
-    // 1 not started, 0xFF verification failed (error names the address).
+    // 1 not started, 0xFF verification failed (error names the address). After a failure
+    // the abort byte has been sent and its echo read.
     int write_flash(int block, int count, std::string& error);
     // Copies count flash blocks into the RAM buffer. Returns 0 done, 1 failed.
     int read_flash(int block, int count, std::string& error);
@@ -109,7 +110,16 @@ public:
     int read_symbol(const std::string& text);
 
     // ---- Link and state -------------------------------------------------------------
+    // Discards what the transport holds now (bytes still on the line arrive later).
     int purge();
+    // After a failed exchange: lets the bytes still on their way arrive (until no byte has
+    // come for the COM interval of 50 ms, or kSettleLimitBytes have come), then purges, so
+    // nothing of the failed exchange is read as the answer to the next. With abort 1 the
+    // abort byte is sent first (its echo read), ending any command or frame the controller
+    // may still be inside. Returns 1.
+    int purge_line(int abort = 0);
+    // About two seconds of a 9600-baud line.
+    static constexpr int kSettleLimitBytes = 2048;
     // RAM addressing mode from $NVMType (0, 1, 2; anything else gives 0); the 'l' mode
     // becomes 1 and the 'e'/'i' mode 0.
     void set_addressing_modes(int nvmType);

@@ -239,7 +239,7 @@ int CVLXController::TransferTableFlash(std::vector<std::uint8_t>& image, int siz
         if (write) {
             int result = monitor_->write_block(image, offset, address, remaining, nvmType, status);
             if (result != 0) {
-                monitor_->purge();
+                monitor_->purge_line(1);
                 result = monitor_->write_block(image, offset, address, remaining, nvmType, status);
             }
             if (result != 0) {
@@ -260,7 +260,7 @@ int CVLXController::TransferTableFlash(std::vector<std::uint8_t>& image, int siz
                 else if (remaining % blockSize > 0)
                     blocks += 1;
                 if (monitor_->write_flash(flashBlock, blocks, error) != 0) {
-                    monitor_->purge();
+                    monitor_->purge_line();
                     if (monitor_->write_flash(flashBlock, blocks, error) != 0) {
                         monitor_->set_connected(0);
                         doc_.ShowMessage(
@@ -278,7 +278,7 @@ int CVLXController::TransferTableFlash(std::vector<std::uint8_t>& image, int siz
                 else if (remaining % blockSize > 0)
                     blocks += 1;
                 if (monitor_->read_flash(flashBlock, blocks, error) != 0) {
-                    monitor_->purge();
+                    monitor_->purge_line();
                     if (monitor_->read_flash(flashBlock, blocks, error) != 0) {
                         monitor_->set_connected(0);
                         doc_.ShowMessage(
@@ -289,7 +289,7 @@ int CVLXController::TransferTableFlash(std::vector<std::uint8_t>& image, int siz
                 flashBlock = static_cast<std::uint16_t>(flashBlock + maxBlocks);
             }
             if (monitor_->read_block(image, offset, address, remaining, status) != 0) {
-                monitor_->purge();
+                monitor_->purge_line(1);
                 if (monitor_->read_block(image, offset, address, remaining, status) != 0) {
                     monitor_->set_connected(0);
                     error = "Communication error while attempting to read from controller. "

@@ -33,15 +33,15 @@ struct SimLayout {
 // Faults of the line and the controller. Probabilities are per byte crossing the line, in
 // either direction.
 struct SimFaults {
-    double drop = 0.0;         // the byte is lost
-    double change = 0.0;       // one bit of the byte is flipped
-    double delay = 0.0;        // the byte (and so every byte behind it) arrives late ...
-    int delayMs = 0;           // ... by this many milliseconds
-    long silentAfter = -1;     // after this many controller bytes the controller hangs ...
-    long silentForMs = -1;     // ... for this long, then restarts (-1: never restarts)
-    long unplugAfter = -1;     // after this many controller bytes the device is unplugged ...
-    long replugAfterMs = -1;   // ... and plugged in again after this long (-1: never)
-    long badFlashAddress = -1; // a flash byte that cannot be programmed (reads 0xFF)
+    double drop = 0.0;          // the byte is lost
+    double change = 0.0;        // one bit of the byte is flipped
+    double delay = 0.0;         // the byte (and so every byte behind it) arrives late ...
+    int delayMs = 0;            // ... by this many milliseconds
+    long silentAfter = -1;      // after this many controller bytes the controller hangs ...
+    long silentForMs = -1;      // ... for this long, then restarts (-1: never restarts)
+    long unplugAfter = -1;      // after this many controller bytes the device is unplugged ...
+    long replugAfterMs = -1;    // ... and plugged in again after this long (-1: never)
+    long badFlashAddress = -1;  // a flash byte that cannot be programmed (reads 0xFF)
     long badEepromAddress = -1; // an EEPROM byte (in both tables) that keeps its old value
     long refuseFlashWrites = 0; // the first this many `b` commands are refused, flash untouched
     long flipAt = -1;           // the controller byte with this number (from 0) has bit 0 flipped

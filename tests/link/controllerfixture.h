@@ -76,13 +76,29 @@ inline std::string FlashDeclarations() {
            "$CalBufferStart 0x200\n$CalBufferSize 512\n";
 }
 
-inline SimOptions FlashSimOptions(int nvmType = 1) {
+// The controllers the transfer tests talk to, described on their own: what a definition
+// declares is the host's reading, and a host that misreads it meets a controller that does
+// not play along. Each sits on a line paced at 9600 baud and takes its EEPROM and flash
+// programming times, in virtual time.
+inline SimOptions PacedLine(SimOptions options) {
+    options.baud = 9600;
+    return options;
+}
+
+// Two 256-byte EEPROM tables; RAM addresses of 2 digits.
+inline SimOptions EepromController() {
+    return PacedLine(SimOptions{});
+}
+
+// Flash behind a 512-byte RAM buffer at 0x200, 64-byte blocks (FlashDeclarations' layout);
+// RAM addresses of 3 digits, or of 4 with fourDigitAddresses.
+inline SimOptions FlashController(bool fourDigitAddresses = false) {
     SimOptions options;
-    options.layout.nvmType = nvmType;
+    options.layout.nvmType = fourDigitAddresses ? 2 : 1;
     options.layout.bufferStart = 0x200;
     options.layout.bufferSize = 512;
     options.layout.flashBlockSize = 64;
-    return options;
+    return PacedLine(options);
 }
 
 struct ControllerFixture : DocFixture {

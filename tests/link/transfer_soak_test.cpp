@@ -30,7 +30,8 @@ class TransferSoak : public ::testing::Test, protected testing::ControllerFixtur
 protected:
     // nvmType 0 (EEPROM, 64 bytes) or 1 (flash, 600 bytes).
     SoakTally Run(int nvmType, int rounds) {
-        SimOptions options = testing::FlashSimOptions(nvmType);
+        SimOptions options =
+            nvmType == 0 ? testing::EepromController() : testing::FlashController();
         options.seed = static_cast<std::uint64_t>(EnvInt("VEXA_SOAK_SEED", 7));
         options.faults.drop = EnvInt("VEXA_SOAK_DROP_PPM", 200) / 1e6;
         options.faults.change = EnvInt("VEXA_SOAK_CHANGE_PPM", 400) / 1e6;

@@ -10,8 +10,9 @@ namespace vexa {
 namespace {
 
 using testing::ControllerFixture;
+using testing::EepromController;
+using testing::FlashController;
 using testing::FlashDeclarations;
-using testing::FlashSimOptions;
 using testing::LayoutDefinition;
 
 std::vector<std::uint8_t> Pattern(int size, int seed) {
@@ -24,12 +25,13 @@ std::vector<std::uint8_t> Pattern(int size, int seed) {
 
 class Transfer : public ::testing::Test, protected ControllerFixture {
 protected:
-    void StartEeprom(const SimOptions& options = {}) {
+    void StartEeprom(const SimOptions& options = EepromController()) {
         Start(options, 0, {{"eeprom.def", LayoutDefinition("EepromBox", 64, 0)}});
         ChooseType("eeprom.def");
     }
-    void StartFlash(int nvmType, int size = 600, SimOptions options = FlashSimOptions()) {
-        options.layout.nvmType = nvmType;
+    // A definition of $NVMType nvmType with the worked example's flash layout, used with the
+    // controller `options`.
+    void StartFlash(int nvmType, int size = 600, const SimOptions& options = FlashController()) {
         Start(options, nvmType,
               {{"flash.def", LayoutDefinition("FlashBox", size, nvmType, FlashDeclarations())}});
         ChooseType("flash.def");
@@ -110,7 +112,7 @@ TEST_F(Transfer, FlashWorkedExampleCommandCharacters) {
 
 TEST_F(Transfer, FlashRoundTripsOnBothTablesAndTypes) {
     for (int nvmType : {1, 2}) {
-        StartFlash(nvmType);
+        StartFlash(nvmType, 600, FlashController(nvmType == 2));
         for (int table : {0, 1}) {
             SelectTable(table);
             SetVariables(Pattern(600, table + nvmType));
@@ -189,7 +191,7 @@ TEST_F(Transfer, LayoutsThatCannotBeMovedAreRefusedBeforeAnythingIsSent) {
          "whole number of up to 256 flash blocks"},
     };
     for (const Case& c : cases) {
-        Start(FlashSimOptions(c.nvmType), c.nvmType,
+        Start(c.nvmType == 0 ? EepromController() : FlashController(), c.nvmType,
               {{"odd.def", LayoutDefinition("Odd", c.size, c.nvmType, c.declarations)}});
         ChooseType("odd.def");
         for (int direction : {1, 0}) {
@@ -229,7 +231,7 @@ TEST_F(Transfer, TableOtherThanOneOrTwoIsRefusedBeforeAnythingIsSent) {
 }
 
 TEST_F(Transfer, FlashVerificationFailureIsRetriedThenReported) {
-    SimOptions options = FlashSimOptions();
+    SimOptions options = FlashController();
     options.faults.badFlashAddress = 4096 + 10;
     StartFlash(1, 600, options);
     SetVariables(Pattern(600, 1));
@@ -241,6 +243,40 @@ TEST_F(Transfer, FlashVerificationFailureIsRetriedThenReported) {
         host.messages[0].text.rfind("Flash memory write verification failed at address 0x", 0), 0u)
         << host.messages[0].text;
     EXPECT_EQ(controller->Monitor().is_connected(), 0);
+}
+
+// On the paced line the refusal's abort byte is echoed while the host moves on; neither
+// the block retry nor the whole-table retry may take that echo for its answer.
+TEST_F(Transfer, RefusedFlashWriteIsRetried) {
+    struct Case {
+        long refusals;
+        int result;
+        std::vector<std::string> captions;
+    };
+    const std::vector<Case> cases = {
+        {1, 1, {}},
+        {2, 1, {"Controller Flash Memory Write Error:"}}, // the table's second attempt
+        {4,
+         0,
+         {"Controller Flash Memory Write Error:", "Controller Flash Memory Write Error:",
+          "Flash Write Error:"}},
+    };
+    for (const Case& c : cases) {
+        SimOptions options = FlashController();
+        options.faults.refuseFlashWrites = c.refusals;
+        StartFlash(1, 600, options);
+        SelectTable(1);
+        SetVariables(Pattern(600, 4));
+        host.messages.clear();
+        EXPECT_EQ(controller->TransferCalibration(1), c.result) << c.refusals;
+        EXPECT_EQ(Captions(), c.captions) << c.refusals;
+        if (c.result == 1) {
+            EXPECT_EQ(FlashAt(5120, 600), DocImage()) << c.refusals;
+        } else {
+            EXPECT_EQ(host.messages.back().text,
+                      "Flash memory write verification failed at address 0x1400");
+        }
+    }
 }
 
 TEST_F(Transfer, SilentControllerMessagesAndUnchangedDocument) {
@@ -267,7 +303,7 @@ TEST_F(Transfer, SilentControllerMessagesAndUnchangedDocument) {
         {0, 0, 300, {"EEPROM Byte Read Error:"}, "Error in function CTCS_Monitor::read_NVM: "},
     };
     for (const Case& c : cases) {
-        SimOptions options = FlashSimOptions(c.nvmType);
+        SimOptions options = c.nvmType == 0 ? EepromController() : FlashController();
         options.faults.silentAfter = c.silentAfter;
         if (c.nvmType == 0)
             StartEeprom(options);

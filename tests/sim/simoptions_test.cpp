@@ -36,10 +36,9 @@ TEST(SimOptions, FaultSpecReadsEveryItemAndFormatsBack) {
 }
 
 TEST(SimOptions, MalformedFaultSpecIsRefusedAndChangesNothing) {
-    for (const char* spec :
-         {"drop", "drop=", "drop=1.5", "drop=-0.1", "drop=0.1x", "delay=0.1", "delay=0.1:-3",
-          "silent-after=abc", "unplug-after=5:", "jitter=1", "bad-flash=-1",
-          "refuse-flash=x", "flip-at=-2"}) {
+    for (const char* spec : {"drop", "drop=", "drop=1.5", "drop=-0.1", "drop=0.1x", "delay=0.1",
+                             "delay=0.1:-3", "silent-after=abc", "unplug-after=5:", "jitter=1",
+                             "bad-flash=-1", "refuse-flash=x", "flip-at=-2"}) {
         SimFaults faults;
         faults.drop = 0.25;
         std::string error;
