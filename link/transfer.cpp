@@ -26,14 +26,27 @@ std::string TableText(bool write, bool complete, int table) {
 
 } // namespace
 
-std::string TransferLayoutProblem(const DeclarationsBlock& declarations) {
-    const int size = declarations.TotalBlockSize();
+std::string TransferLayoutProblem(const DeclarationsBlock& declarations, int table) {
+    const std::int64_t size = declarations.TotalBlockSize();
     const int nvmType = declarations.NVMType();
     const std::string tail =
         "  Nothing was sent to the controller.\n\nPlease contact us for assistance.";
+    auto hex = [](std::int64_t value) {
+        char text[24];
+        std::snprintf(text, sizeof text, "0x%llX", static_cast<long long>(value));
+        return std::string(text);
+    };
     if (size < 0)
         return "The definition file declares a calibration size ($TotalBlockSize) of " +
                std::to_string(size) + " bytes, which cannot be transferred." + tail;
+    // 0 is EEPROM, 1 and 2 flash with 3- and 4-digit RAM addresses; any other number would
+    // send the table marker and the buffer addresses with the wrong number of digits.
+    if (nvmType < 0 || nvmType > 2)
+        return "The definition file declares the controller memory type ($NVMType) " +
+               std::to_string(nvmType) +
+               ", which this program does not know how to transfer (0 for EEPROM, 1 or 2 for "
+               "flash)." +
+               tail;
     if (nvmType == 0) {
         if (size > kEepromTableBytes)
             return "The definition file declares a calibration of " + std::to_string(size) +
@@ -42,8 +55,8 @@ std::string TransferLayoutProblem(const DeclarationsBlock& declarations) {
                    tail;
         return {};
     }
-    const int blockSize = declarations.FlashBlockSize();
-    const int bufferSize = declarations.CalBufferSize();
+    const std::int64_t blockSize = declarations.FlashBlockSize();
+    const std::int64_t bufferSize = declarations.CalBufferSize();
     if (blockSize <= 0)
         return "The definition file declares a flash block size ($FlashBlockSize) of " +
                std::to_string(blockSize) + " bytes, which cannot be transferred." + tail;
@@ -57,6 +70,37 @@ std::string TransferLayoutProblem(const DeclarationsBlock& declarations) {
                " bytes, which does not hold a whole number of up to "
                "256 flash blocks of " +
                std::to_string(blockSize) + " bytes ($FlashBlockSize)." + tail;
+    // Buffer addresses travel as 3 hex digits, or 4 with $NVMType 2.
+    const std::int64_t bufferStart = declarations.CalBufferStart();
+    const std::int64_t lastRam = nvmType == 2 ? 0xFFFF : 0xFFF;
+    if (bufferStart < 0 || bufferStart + bufferSize - 1 > lastRam)
+        return "The definition file places the controller transfer buffer at RAM address " +
+               hex(bufferStart) + " ($CalBufferStart) with " + std::to_string(bufferSize) +
+               " bytes ($CalBufferSize), but with $NVMType " + std::to_string(nvmType) +
+               " the controller's RAM is addressed only from 0x0 to " + hex(lastRam) + "." + tail;
+    if (size == 0)
+        return {};
+    // Flash is programmed in whole blocks; the blocks of one table must begin where the
+    // table begins and must not reach into the other table.
+    const std::int64_t start = declarations.CalNVMStart();
+    const std::int64_t page = declarations.CalNVMPageSize();
+    const std::int64_t tableStart = start + std::int64_t{table} * page;
+    const std::int64_t span = (size + blockSize - 1) / blockSize * blockSize;
+    if (start < 0 || page < 0 || tableStart % blockSize != 0)
+        return "The definition file places controller table " + std::to_string(table + 1) +
+               " at flash address " + hex(tableStart) + " ($CalNVMStart " + hex(start) +
+               ", $CalNVMPageSize " + hex(page) + "), which is not the start of a flash block of " +
+               std::to_string(blockSize) + " bytes ($FlashBlockSize)." + tail;
+    if (span > page)
+        return "The definition file declares a calibration of " + std::to_string(size) +
+               " bytes ($TotalBlockSize), programmed as " + std::to_string(span) +
+               " bytes of whole flash blocks, but the two controller tables lie only " +
+               std::to_string(page) +
+               " bytes apart ($CalNVMPageSize), so one table would overwrite the other." + tail;
+    if ((tableStart + span) / blockSize - 1 > 0xFFF)
+        return "The definition file places controller table " + std::to_string(table + 1) +
+               " at flash address " + hex(tableStart) +
+               ", beyond the flash blocks a command can reach (block numbers up to 0xFFF)." + tail;
     return {};
 }
 
@@ -73,12 +117,6 @@ int CVLXController::TransferCalibration(int direction) {
     CTCS_Monitor::Exchange exchange(*monitor_);
     const bool write = direction == 1;
     const char* caption = write ? "Calibration Write Error:" : "Calibration Read Error:";
-    // A layout that cannot be moved is refused before a byte is sent, and again after the
-    // check, which may have loaded other definitions.
-    if (std::string problem = TransferLayoutProblem(doc_.Declarations); !problem.empty()) {
-        doc_.ShowMessage(problem, caption, kTransferMessageFlags);
-        return 0;
-    }
     // The table number comes from the file: any other value would address controller
     // memory outside both calibration tables.
     const int table = SelectedTable();
@@ -88,6 +126,12 @@ int CVLXController::TransferCalibration(int direction) {
                              ", but a controller holds only tables 1 and 2.  Nothing was sent "
                              "to the controller.\n\nPlease select table 1 or 2 and try again.",
                          caption, kTransferMessageFlags);
+        return 0;
+    }
+    // A layout that cannot be moved is refused before a byte is sent, and again after the
+    // check, which may have loaded other definitions.
+    if (std::string problem = TransferLayoutProblem(doc_.Declarations, table); !problem.empty()) {
+        doc_.ShowMessage(problem, caption, kTransferMessageFlags);
         return 0;
     }
     if (!CheckController(0, 1)) {
@@ -100,7 +144,7 @@ int CVLXController::TransferCalibration(int direction) {
                          caption, kTransferMessageFlags);
         return 0;
     }
-    if (std::string problem = TransferLayoutProblem(doc_.Declarations); !problem.empty()) {
+    if (std::string problem = TransferLayoutProblem(doc_.Declarations, table); !problem.empty()) {
         doc_.ShowMessage(problem, caption, kTransferMessageFlags);
         return 0;
     }
@@ -216,7 +260,7 @@ int CVLXController::TransferTableFlash(std::vector<std::uint8_t>& image, int siz
     CTCS_Monitor::Exchange exchange(*monitor_);
     const bool write = direction == 1;
     const DeclarationsBlock& d = doc_.Declarations;
-    if (std::string problem = TransferLayoutProblem(d); !problem.empty()) {
+    if (std::string problem = TransferLayoutProblem(d, table); !problem.empty()) {
         error = problem;
         return 0;
     }
@@ -225,8 +269,9 @@ int CVLXController::TransferTableFlash(std::vector<std::uint8_t>& image, int siz
     const int blockSize = d.FlashBlockSize();
     const int bufferSize = d.CalBufferSize();
     const int bufferStart = d.CalBufferStart();
-    auto flashBlock = static_cast<std::uint16_t>(d.CalNVMStart() / blockSize +
-                                                 (table * d.CalNVMPageSize()) / blockSize);
+    // The layout check keeps the table block-aligned and its blocks below 0x1000.
+    int flashBlock = static_cast<int>(
+        (std::int64_t{d.CalNVMStart()} + std::int64_t{table} * d.CalNVMPageSize()) / blockSize);
     const int maxBlocks = bufferSize / blockSize;
     std::string status = TableText(write, false, table);
     doc_.SetStatusText(status);
@@ -254,11 +299,10 @@ int CVLXController::TransferTableFlash(std::vector<std::uint8_t>& image, int siz
                 return 0;
             }
             if (bufferOffset + kBlockBytes == bufferSize || remaining <= kBlockBytes) {
-                int blocks = (remaining + bufferOffset) / blockSize;
-                if (blocks >= maxBlocks)
-                    blocks = maxBlocks;
-                else if (remaining % blockSize > 0)
-                    blocks += 1;
+                // The blocks that hold what the buffer was filled with, from its start: the
+                // part of a block behind the image's last byte is all that goes beyond it.
+                const int filled = bufferOffset + std::min(remaining, kBlockBytes);
+                const int blocks = (filled + blockSize - 1) / blockSize;
                 if (monitor_->write_flash(flashBlock, blocks, error) != 0) {
                     monitor_->purge_line();
                     if (monitor_->write_flash(flashBlock, blocks, error) != 0) {
@@ -268,15 +312,12 @@ int CVLXController::TransferTableFlash(std::vector<std::uint8_t>& image, int siz
                         return 0;
                     }
                 }
-                flashBlock = static_cast<std::uint16_t>(flashBlock + maxBlocks);
+                flashBlock += maxBlocks;
             }
         } else {
             if (bufferOffset == 0) {
-                int blocks = remaining / blockSize;
-                if (blocks >= maxBlocks)
-                    blocks = maxBlocks;
-                else if (remaining % blockSize > 0)
-                    blocks += 1;
+                const int loaded = std::min(remaining, bufferSize);
+                const int blocks = (loaded + blockSize - 1) / blockSize;
                 if (monitor_->read_flash(flashBlock, blocks, error) != 0) {
                     monitor_->purge_line();
                     if (monitor_->read_flash(flashBlock, blocks, error) != 0) {
@@ -286,7 +327,7 @@ int CVLXController::TransferTableFlash(std::vector<std::uint8_t>& image, int siz
                         return 0;
                     }
                 }
-                flashBlock = static_cast<std::uint16_t>(flashBlock + maxBlocks);
+                flashBlock += maxBlocks;
             }
             if (monitor_->read_block(image, offset, address, remaining, status) != 0) {
                 monitor_->purge_line(1);

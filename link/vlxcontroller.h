@@ -48,11 +48,15 @@ std::string ConnectedStatusText(const std::string& prodName, int deviceType, int
                                 int firmwareVersion, int firmwareVersionMinor);
 inline constexpr const char* kDisconnectedStatusText = "Controller Disconnected";
 
-// Why the declared memory layout cannot be moved safely, or empty when it can: an EEPROM
-// image ($NVMType 0) larger than the 256 bytes a table holds, a negative $TotalBlockSize,
-// and for flash a $FlashBlockSize of 0 or less, or a $CalBufferSize that is not a non-zero
-// multiple of 256 holding whole flash blocks (at most 256 of them).
-std::string TransferLayoutProblem(const DeclarationsBlock& declarations);
+// Why the declared memory layout cannot be moved safely into or out of controller table
+// `table` (0 or 1), or empty when it can: a negative $TotalBlockSize, an $NVMType other than
+// 0, 1 or 2, an EEPROM image ($NVMType 0) larger than the 256 bytes a table holds; for flash
+// a $FlashBlockSize of 0 or less, a $CalBufferSize that is not a non-zero multiple of 256
+// holding whole flash blocks (at most 256 of them), a buffer beyond the RAM addresses the
+// $NVMType's digits reach, a table that does not start at a flash block, whole blocks of
+// the image that would reach into the other table ($CalNVMPageSize), or blocks beyond
+// number 0xFFF.
+std::string TransferLayoutProblem(const DeclarationsBlock& declarations, int table);
 
 // The path name the read command gives the document before a read:
 // "<folder of currentPath, with its separator>ControllerReadback_Table#<table + 1>"; the

@@ -15,6 +15,10 @@ using testing::FlashController;
 using testing::FlashDeclarations;
 using testing::LayoutDefinition;
 
+std::vector<std::uint8_t> Bytes(int size, std::uint8_t value) {
+    return std::vector<std::uint8_t>(static_cast<std::size_t>(size), value);
+}
+
 std::vector<std::uint8_t> Pattern(int size, int seed) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     for (int i = 0; i < size; ++i)
@@ -174,36 +178,105 @@ TEST_F(Transfer, NoControllerFound) {
     }
 }
 
-TEST_F(Transfer, LayoutsThatCannotBeMovedAreRefusedBeforeAnythingIsSent) {
+// Every layout either moves the image exactly (the programmed blocks cover the image and
+// nothing of the other table) or is refused before a byte is sent. The controller of each
+// case is the one such a layout would describe.
+TEST_F(Transfer, EveryLayoutMovesExactlyOrIsRefusedBeforeAnythingIsSent) {
     struct Case {
+        const char* what;
         int nvmType;
         int size;
         std::string declarations;
-        std::string expected;
+        SimLayout controller;
+        int table;
+        std::string refusal; // empty: the image must move exactly
+    };
+    auto flash = [](int blockSize, int bufferStart, int bufferSize) {
+        SimLayout layout;
+        layout.nvmType = 1;
+        layout.flashBlockSize = blockSize;
+        layout.bufferStart = bufferStart;
+        layout.bufferSize = bufferSize;
+        return layout;
+    };
+    auto declare = [](int start, int blockSize, int page, int bufferStart, int bufferSize) {
+        return "$CalNVMStart " + std::to_string(start) + "\n$FlashBlockSize " +
+               std::to_string(blockSize) + "\n$CalNVMPageSize " + std::to_string(page) +
+               "\n$CalBufferStart " + std::to_string(bufferStart) + "\n$CalBufferSize " +
+               std::to_string(bufferSize) + "\n";
     };
     const std::vector<Case> cases = {
-        {0, 300, "", "EEPROM table holds at most 256 bytes"},
-        {1, 600, "$FlashBlockSize 0\n$CalBufferSize 512\n",
-         "flash block size ($FlashBlockSize) of 0"},
-        {1, 600, "$FlashBlockSize 64\n$CalBufferSize 0\n", "($CalBufferSize) of 0 bytes"},
-        {1, 600, "$FlashBlockSize 64\n$CalBufferSize 384\n", "($CalBufferSize) of 384 bytes"},
-        {1, 600, "$FlashBlockSize 96\n$CalBufferSize 512\n",
-         "whole number of up to 256 flash blocks"},
+        {"blocks larger than a frame", 1, 512, declare(4096, 512, 512, 0x200, 1024),
+         flash(512, 0x200, 1024), 0, ""},
+        {"blocks that do not divide 256, table 1", 1, 448, declare(4800, 96, 960, 0x200, 768),
+         flash(96, 0x200, 768), 0, ""},
+        {"blocks that do not divide 256, table 2", 1, 448, declare(4800, 96, 960, 0x200, 768),
+         flash(96, 0x200, 768), 1, ""},
+        {"buffer beyond 3-digit RAM addresses", 1, 600, declare(4096, 64, 1024, 0x1200, 512),
+         flash(64, 0x1200, 512), 0, "addressed only from 0x0 to 0xFFF"},
+        {"unknown memory type", 3, 600, declare(4096, 64, 1024, 0x200, 512), flash(64, 0x200, 512),
+         0, "memory type ($NVMType) 3"},
+        {"table 1 off a block start", 1, 600, declare(4100, 64, 1024, 0x200, 512),
+         flash(64, 0x200, 512), 0, "not the start of a flash block of 64 bytes"},
+        {"table 2 off a block start", 1, 600, declare(4096, 64, 1000, 0x200, 512),
+         flash(64, 0x200, 512), 1, "not the start of a flash block of 64 bytes"},
+        {"tables closer than the image", 1, 600, declare(4096, 64, 512, 0x200, 512),
+         flash(64, 0x200, 512), 0, "one table would overwrite the other"},
+        {"blocks beyond number 0xFFF", 1, 600, declare(0x3FF00, 64, 1024, 0x200, 512),
+         flash(64, 0x200, 512), 0, "block numbers up to 0xFFF"},
+        {"EEPROM image above 256 bytes", 0, 300, "", SimLayout{}, 0,
+         "EEPROM table holds at most 256 bytes"},
+        {"no block size", 1, 600, "$FlashBlockSize 0\n$CalBufferSize 512\n", flash(64, 0x200, 512),
+         0, "flash block size ($FlashBlockSize) of 0"},
+        {"no buffer", 1, 600, "$FlashBlockSize 64\n$CalBufferSize 0\n", flash(64, 0x200, 512), 0,
+         "($CalBufferSize) of 0 bytes"},
+        {"buffer not in frames", 1, 600, "$FlashBlockSize 64\n$CalBufferSize 384\n",
+         flash(64, 0x200, 512), 0, "($CalBufferSize) of 384 bytes"},
+        {"buffer not in blocks", 1, 600, "$FlashBlockSize 96\n$CalBufferSize 512\n",
+         flash(64, 0x200, 512), 0, "whole number of up to 256 flash blocks"},
     };
     for (const Case& c : cases) {
-        Start(c.nvmType == 0 ? EepromController() : FlashController(), c.nvmType,
+        SCOPED_TRACE(c.what);
+        SimOptions options = EepromController();
+        options.layout = c.controller;
+        Start(options, std::clamp(c.nvmType, 0, 2),
               {{"odd.def", LayoutDefinition("Odd", c.size, c.nvmType, c.declarations)}});
         ChooseType("odd.def");
+        SelectTable(c.table);
+        SetVariables(Pattern(c.size, 6));
+        if (c.refusal.empty()) {
+            const int blockSize = c.controller.flashBlockSize;
+            const int start = doc->Declarations.CalNVMStart();
+            const int page = doc->Declarations.CalNVMPageSize();
+            const int other = start + (1 - c.table) * page;
+            // The other table holds a calibration; the buffer holds what a read left there.
+            auto& flashMemory = sim->Controller().Flash();
+            std::fill(flashMemory.begin() + other, flashMemory.begin() + other + page, 0x5A);
+            for (int a = 0; a < c.controller.bufferSize; ++a)
+                sim->Controller().SetRam(c.controller.bufferStart + a, 0xEE);
+            ASSERT_EQ(controller->TransferCalibration(1), 1);
+            EXPECT_TRUE(host.messages.empty());
+            const int tableStart = start + c.table * page;
+            EXPECT_EQ(FlashAt(tableStart, c.size), DocImage());
+            EXPECT_EQ(FlashAt(other, page), Bytes(page, 0x5A));
+            // Only the tail of the image's last block lies beyond it.
+            const int span = (c.size + blockSize - 1) / blockSize * blockSize;
+            EXPECT_EQ(FlashAt(tableStart + span, page - span), Bytes(page - span, 0xFF));
+            SetVariables(Bytes(c.size, 0x11));
+            ASSERT_EQ(controller->TransferCalibration(0), 1);
+            EXPECT_EQ(DocImage(), FlashAt(tableStart, c.size));
+            continue;
+        }
         for (int direction : {1, 0}) {
             host.messages.clear();
             written.clear();
             EXPECT_EQ(controller->TransferCalibration(direction), 0);
-            ASSERT_EQ(host.messages.size(), 1u) << c.expected;
-            EXPECT_NE(host.messages[0].text.find(c.expected), std::string::npos)
+            ASSERT_EQ(host.messages.size(), 1u);
+            EXPECT_NE(host.messages[0].text.find(c.refusal), std::string::npos)
                 << host.messages[0].text;
             EXPECT_EQ(host.messages[0].caption,
                       direction ? "Calibration Write Error:" : "Calibration Read Error:");
-            EXPECT_TRUE(written.empty()) << c.expected;
+            EXPECT_TRUE(written.empty());
         }
     }
 }
