@@ -178,8 +178,15 @@ int CTCS_Monitor::send_data(int wait, const std::string& data, std::string& erro
     }
     if (wait == 1) {
         std::uint8_t done = 0;
-        if (transport_->Read(&done, 1) != 1 || done != 'c')
+        const int count = transport_->Read(&done, 1);
+        if (count != 1 || done != 'c') {
+            // Said in the words of the other readback errors, so a failed write is never
+            // left without a reason.
+            const std::string what =
+                count == 1 ? std::string("'") + static_cast<char>(done) + "'" : "NULL";
+            error += "Comm. Write Confirmation Error: RX = " + what + ", expected 'c'.\n";
             return 0;
+        }
     }
     return 1;
 }
@@ -337,8 +344,12 @@ int CTCS_Monitor::write_RAM(char letter, int address, int value, std::string& er
 }
 
 int CTCS_Monitor::enable_EEPROM_write() {
-    Exchange exchange(*this);
     std::string error;
+    return enable_EEPROM_write(error);
+}
+
+int CTCS_Monitor::enable_EEPROM_write(std::string& error) {
+    Exchange exchange(*this);
     purge();
     if (write_RAM('f', 0x44, 0x09, error) && write_RAM('n', 0x80, kNoData, error))
         return 1;
@@ -349,11 +360,15 @@ int CTCS_Monitor::enable_EEPROM_write() {
 }
 
 int CTCS_Monitor::disable_EEPROM_write() {
-    Exchange exchange(*this);
     std::string error;
+    return disable_EEPROM_write(error, 1);
+}
+
+int CTCS_Monitor::disable_EEPROM_write(std::string& error, int show) {
+    Exchange exchange(*this);
     if (write_RAM('f', 0x44, 0x08, error) && write_RAM('n', 0x00, kNoData, error))
         return 1;
-    if (owner_ != nullptr)
+    if (show && owner_ != nullptr)
         owner_->ShowMessage(error, "EEPROM Write Disable Error:", kMbIconStop | kMbTaskModal);
     set_connected(0);
     return 0;
@@ -580,20 +595,27 @@ int CTCS_Monitor::read_version(std::uint16_t* deviceType, std::uint16_t* hardwar
         if (errorOut != nullptr)
             *errorOut = what;
         set_connected(0);
+        // What the failed query left on its way must not answer the next exchange.
+        purge_line();
         return 0;
     };
     if (errorOut != nullptr)
         errorOut->clear();
     std::string firmware;
     purge();
-    if (read_wrt_cmd('w', "00", firmware, error)) {
+    const bool firmwareAnswered = read_wrt_cmd('w', "00", firmware, error) != 0;
+    if (firmwareAnswered) {
         if (firmware.size() < 2 || firmware[0] < '1' || firmware[1] < '0')
             return fail("Firmware version reply '" + firmware + "' is not a controller's.");
     } else {
         firmware = "10"; // a controller that does not know 'w' runs firmware 1.0
     }
     std::string product;
-    purge();
+    // After an unanswered or garbled 'w', its echo may still be on its way.
+    if (firmwareAnswered)
+        purge();
+    else
+        purge_line();
     if (!read_wrt_cmd('v', "00", product, error))
         return fail(error);
     if (product.size() < 2 || product[0] < '1' || product[1] < '1')
@@ -656,7 +678,9 @@ int CTCS_Monitor::purge_line(int abort) {
     constexpr int kQuietMs = ComReadTimeouts{}.intervalMs;
     std::uint8_t scrap[64];
     int drained = 0;
-    while (drained < kSettleLimitBytes) {
+    // Over USB a report wait that passes in silence closes the device, so there only the
+    // buffered input goes.
+    while (!transport_->IsUsb() && drained < kSettleLimitBytes) {
         const int got = transport_->ReadAvailable(scrap, static_cast<int>(sizeof scrap), kQuietMs);
         if (got <= 0)
             break;

@@ -123,12 +123,19 @@ public:
     // unchanged; a failed read leaves its variables unchanged.
     int TransferCalibration(int direction);
     // Moves size bytes of image to (direction 1) or from (0) EEPROM table `table` with the
-    // 'e' command. Returns 1, or 0 with error (the caller shows it for a write).
+    // 'e' command. Returns 1, or 0 with error (the caller shows it for a write). A failed
+    // write names the step that failed and why, and whether write protection could be
+    // switched back on, which is tried after every failed write. A read takes the table
+    // twice and reads a byte the two disagree on again until one value has come twice.
     int TransferTableEeprom(std::vector<std::uint8_t>& image, int size, int table,
                             std::string& error, int direction);
-    // The same through the controller's RAM buffer and flash ('u'/'d', 'b'/'r').
+    // The same through the controller's RAM buffer and flash ('u'/'d', 'b'/'r'); a read
+    // takes the table twice and reads a frame the two disagree on again.
     int TransferTableFlash(std::vector<std::uint8_t>& image, int size, int table,
                            std::string& error, int direction);
+    // One unverified read of the table, as a read makes it twice (benchmarks compare the
+    // two). Returns 1, or 0 with the failure shown.
+    int ReadTablePass(std::vector<std::uint8_t>& image, int size, int table, std::string& error);
 
     // ---- Diagnostics ------------------------------------------------------------------
     // The first 256 bytes of controller RAM into the file at path (RAMDump.txt). Returns 1
@@ -145,8 +152,31 @@ public:
     int ReopenPort(std::string& error) { return monitor_->reopen_port(error, 9600); }
 
 private:
+    struct FlashPlan;
+
     void ReportProgress(int done, int total);
     int SelectedTable() const;
+    // After a failed exchange: a quiet line (abort byte, in-flight bytes drained), the port
+    // reopened when it closed, and the monitor connected again when the same controller
+    // answers the version query. Returns whether the link is up.
+    int RecoverLink();
+    // The EEPROM write-disable sequence; once more on a recovered line when it fails, or
+    // (afterFailure) only once, on a line recovered first. why: what went wrong.
+    int SwitchOnWriteProtection(bool afterFailure, std::string& why);
+    int WriteEepromTable(const std::vector<std::uint8_t>& image, int size, int table,
+                         std::string& error);
+    int WriteEepromByte(int address, std::uint8_t value, int table, std::string& error);
+    int ReadEepromTable(std::vector<std::uint8_t>& image, int size, int table, std::string& error);
+    int ReadEepromPass(std::vector<std::uint8_t>& image, int size, int pass, std::string& status,
+                       std::string& error);
+    int ReadEepromCell(int address, std::uint8_t& value, std::string& error);
+    int MakeFlashPlan(int size, int table, FlashPlan& plan, std::string& error);
+    int ReadFlashTable(std::vector<std::uint8_t>& image, const FlashPlan& plan, int table,
+                       std::string& error);
+    int ReadFlashPass(std::vector<std::uint8_t>& image, const FlashPlan& plan, int pass,
+                      std::string& status, std::string& error);
+    int ReadFlashChunk(std::vector<std::uint8_t>& image, const FlashPlan& plan, int offset,
+                       bool loadBuffer, std::string& status, std::string& error);
 
     CVLXDoc& doc_;
     Clock& clock_;

@@ -76,7 +76,8 @@ void SimLine::Emit(const std::vector<TimedByte>& replies) {
             return;
         }
         std::uint8_t value = reply.value;
-        if (controllerSent_ == faults.flipAt)
+        if (faults.flipAt >= 0 && controllerSent_ >= faults.flipAt &&
+            controllerSent_ < faults.flipAt + faults.flipCount)
             value ^= 0x01;
         ++controllerSent_;
         std::int64_t extraUs = 0;

@@ -63,7 +63,7 @@ std::string FormatDouble(double value) {
 bool SimFaults::Any() const {
     return drop > 0 || change > 0 || (delay > 0 && delayMs > 0) || silentAfter >= 0 ||
            unplugAfter >= 0 || badFlashAddress >= 0 || badEepromAddress >= 0 ||
-           refuseFlashWrites > 0 || flipAt >= 0;
+           weakEepromAddress >= 0 || weakFlashAddress >= 0 || refuseFlashWrites > 0 || flipAt >= 0;
 }
 
 bool ParseFaultSpec(const std::string& text, SimFaults& faults, std::string& error) {
@@ -102,10 +102,16 @@ bool ParseFaultSpec(const std::string& text, SimFaults& faults, std::string& err
             ok = ParseCount(value, parsed.badFlashAddress);
         } else if (key == "bad-eeprom") {
             ok = ParseCount(value, parsed.badEepromAddress);
+        } else if (key == "weak-eeprom") {
+            ok = ParseCount(value, parsed.weakEepromAddress);
+        } else if (key == "weak-flash") {
+            ok = ParseCount(value, parsed.weakFlashAddress);
         } else if (key == "refuse-flash") {
             ok = ParseCount(value, parsed.refuseFlashWrites);
         } else if (key == "flip-at") {
-            ok = ParseCount(value, parsed.flipAt);
+            long count = -1;
+            ok = ParseCountWithTime(value, parsed.flipAt, count) && count != 0;
+            parsed.flipCount = count < 0 ? 1 : count;
         } else {
             error = "unknown fault '" + std::string(key) + "'";
             return false;
@@ -143,10 +149,15 @@ std::string FormatFaultSpec(const SimFaults& faults) {
         add("bad-flash=" + std::to_string(faults.badFlashAddress));
     if (faults.badEepromAddress >= 0)
         add("bad-eeprom=" + std::to_string(faults.badEepromAddress));
+    if (faults.weakEepromAddress >= 0)
+        add("weak-eeprom=" + std::to_string(faults.weakEepromAddress));
+    if (faults.weakFlashAddress >= 0)
+        add("weak-flash=" + std::to_string(faults.weakFlashAddress));
     if (faults.refuseFlashWrites > 0)
         add("refuse-flash=" + std::to_string(faults.refuseFlashWrites));
     if (faults.flipAt >= 0)
-        add("flip-at=" + std::to_string(faults.flipAt));
+        add("flip-at=" + std::to_string(faults.flipAt) +
+            (faults.flipCount != 1 ? ":" + std::to_string(faults.flipCount) : std::string()));
     return text;
 }
 

@@ -6,6 +6,8 @@
 #include "core/timerservice.h"
 #include "link/borrowedtransport.h"
 #include "link/serialport.h"
+#include "link/tracingtransport.h"
+#include <cstdlib>
 #include "link/vlxcontroller.h"
 #include "sim/simtransport.h"
 #include "support/docfixture.h"
@@ -123,8 +125,10 @@ struct ControllerFixture : DocFixture {
         sim = std::make_unique<SimTransport>(clock, options);
         settings.WriteString(kCommSettingsSection, kComPortNameKey, kSimPortName);
         factory.Register(kSimPortName, [this](const std::string&, int) {
-            return std::make_unique<WriteRecorder>(std::make_unique<BorrowedTransport>(*sim),
+            std::unique_ptr<ByteTransport> t = std::make_unique<WriteRecorder>(std::make_unique<BorrowedTransport>(*sim),
                                                    written);
+            if (const char* f = std::getenv("VEXA_DEBUG_TRACE")) t = WithTraceFile(std::move(t), f, clock);
+            return t;
         });
         auto link = std::make_unique<CVLXController>(
             *doc, std::make_unique<CSerialPort>(&settings, &factory, nullptr, clock), timers,

@@ -230,7 +230,8 @@ TEST_F(MonitorTest, MissingCompletionByteFailsEepromWrite) {
     Connect();
     peer->Echo("e10").Reply("3F").Echo("5A");
     EXPECT_EQ(monitor->write_NVM('e', 0x10, 0x5A, error), 0);
-    EXPECT_EQ(error, kTestWritePrefix);
+    EXPECT_EQ(error,
+              kTestWritePrefix + "Comm. Write Confirmation Error: RX = NULL, expected 'c'.\n");
     EXPECT_EQ(monitor->is_connected(), 0);
 }
 

@@ -71,6 +71,12 @@ protected:
             } else {
                 ++tally.writesFailed;
                 EXPECT_FALSE(host.messages.empty()) << round;
+                if (std::getenv("VEXA_SOAK_VERBOSE") != nullptr && !host.messages.empty())
+                    std::cout << "  round " << round << " write: " << host.messages.back().text
+                              << " [" << controller->LastError() << "] idle "
+                              << sim->Controller().Idle() << " tail "
+                              << written.substr(written.size() > 80 ? written.size() - 80 : 0)
+                              << "\n";
             }
             // Time-outs are bounded: no transfer takes more than a few virtual minutes.
             EXPECT_LT(clock.NowMs() - before, 5 * 60 * 1000) << round;
@@ -102,6 +108,9 @@ protected:
                 }
             } else {
                 ++tally.readsFailed;
+                if (std::getenv("VEXA_SOAK_VERBOSE") != nullptr && !host.messages.empty())
+                    std::cout << "  round " << round << " read: " << host.messages.back().text
+                              << "\n";
                 EXPECT_FALSE(host.messages.empty()) << round;
                 EXPECT_EQ(DocImage(), document) << round;
             }

@@ -88,12 +88,195 @@ TEST_F(Transfer, EepromCellsReadingErasedAreAskedThreeTimes) {
             ++n;
         return n;
     };
-    EXPECT_EQ(count("e05"), 3u);
-    EXPECT_EQ(count("e06"), 3u);
-    EXPECT_EQ(count("e07"), 1u);
+    // Three times in each of the table's two reads.
+    EXPECT_EQ(count("e05"), 6u);
+    EXPECT_EQ(count("e06"), 6u);
+    EXPECT_EQ(count("e07"), 2u);
     const std::vector<std::uint8_t> image = DocImage();
     EXPECT_EQ(image[5], 0xFF);
     EXPECT_EQ(image[6], 0x00);
+}
+
+// One byte the controller sends arrives changed, somewhere in the middle of the table, at
+// each position of a byte's exchange in turn: the byte is tried again on a recovered link,
+// the table is written and the EEPROM is write-protected afterwards.
+TEST_F(Transfer, EepromWriteRecoversFromOneChangedByte) {
+    StartEeprom();
+    SetVariables(Pattern(64, 2));
+    const long before = sim->Line().ControllerBytesSent();
+    ASSERT_EQ(controller->TransferCalibration(1), 1);
+    const long middle = (before + sim->Line().ControllerBytesSent()) / 2;
+    // A byte that is not held yet takes 12 controller bytes: echoes, its old value, the
+    // 'c', the read-back.
+    for (long flip = middle; flip < middle + 12; ++flip) {
+        SimOptions options = EepromController();
+        options.faults.flipAt = flip;
+        StartEeprom(options);
+        SetVariables(Pattern(64, 2));
+        host.messages.clear();
+        EXPECT_EQ(controller->TransferCalibration(1), 1) << flip;
+        EXPECT_EQ(EepromTable(0, 64), DocImage()) << flip;
+        EXPECT_FALSE(sim->Controller().EepromWriteEnabled()) << flip;
+        EXPECT_TRUE(host.messages.empty()) << flip;
+    }
+}
+
+// A write that fails names the step and why, and says what became of the write protection,
+// which is switched back on whenever the controller can still be reached.
+TEST_F(Transfer, FailedEepromWriteExplainsAndLeavesTheControllerProtected) {
+    struct Case {
+        const char* what;
+        SimFaults faults;
+        std::vector<std::string> texts; // in the final message, in this order
+        bool protectedAfter;
+    };
+    SimFaults badCell;
+    badCell.badEepromAddress = 0x10;
+    SimFaults deafFromTheStart; // silent from the enable sequence on, for good
+    deafFromTheStart.silentAfter = 10;
+    SimFaults unplugged; // mid-table, for good
+    unplugged.unplugAfter = 400;
+    const std::vector<Case> cases = {
+        {"a byte that cannot be written",
+         badCell,
+         {"EEPROM byte 0x10 of controller NVM table 1 could not be written.\n"
+          "It still reads 0xFF after three writes of 0x",
+          "Write protection of the controller's EEPROM was switched back on."},
+         true},
+        {"no answer to the enable sequence",
+         deafFromTheStart,
+         {"Writing to the controller's EEPROM could not be switched on.\n"
+          "Error in function CTCS_Monitor::read_wrt_cmd: Comm. Readback Error: RX = NULL",
+          "could not be switched back on:\n", "switch the controller off and on"},
+         false},
+        {"unplugged mid-table",
+         unplugged,
+         // The table's second attempt finds the port gone.
+         {"Writing to the controller's EEPROM could not be switched on.\n"
+          "Error in function CTCS_Monitor::read_wrt_cmd: Comm. Send Failed.",
+          "could not be switched back on:\n"},
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SimOptions options = EepromController();
+        options.faults = c.faults;
+        StartEeprom(options);
+        SetVariables(Pattern(64, 3));
+        host.messages.clear();
+        EXPECT_EQ(controller->TransferCalibration(1), 0);
+        ASSERT_FALSE(host.messages.empty());
+        EXPECT_EQ(host.messages.back().caption, "EEPROM Byte Write Error:");
+        const std::string& text = host.messages.back().text;
+        std::size_t at = 0;
+        for (const std::string& part : c.texts) {
+            const std::size_t found = text.find(part, at);
+            EXPECT_NE(found, std::string::npos) << part << "\nin:\n" << text;
+            at = found == std::string::npos ? at : found + part.size();
+        }
+        if (c.protectedAfter) {
+            EXPECT_FALSE(sim->Controller().EepromWriteEnabled());
+        }
+    }
+}
+
+// A reply digit that arrives changed reads as another value without any error; read
+// twice, the table comes back exactly, wherever in a byte's exchange the change strikes.
+TEST_F(Transfer, EepromReadIsVerifiedByReadingTwice) {
+    const std::vector<std::uint8_t> table = Pattern(64, 8);
+    auto startWith = [&](long flipAt) {
+        SimOptions options = EepromController();
+        options.faults.flipAt = flipAt;
+        StartEeprom(options);
+        std::copy(table.begin(), table.end(), sim->Controller().Eeprom(0).begin());
+        ASSERT_EQ(controller->CheckController(0, 0), 1);
+    };
+    startWith(-1);
+    const long before = sim->Line().ControllerBytesSent();
+    std::vector<std::uint8_t> image(64);
+    std::string error;
+    ASSERT_EQ(controller->ReadTablePass(image, 64, 0, error), 1);
+    // A byte's read takes 5 controller bytes: three echoes and two digits.
+    const long middle = (before + sim->Line().ControllerBytesSent()) / 2;
+    int fooled = 0;
+    for (long flip = middle; flip < middle + 5; ++flip) {
+        startWith(flip);
+        ASSERT_EQ(controller->ReadTablePass(image, 64, 0, error), 1) << error;
+        fooled += image != table ? 1 : 0;
+        startWith(flip);
+        SetVariables(Bytes(64, 0x11));
+        host.messages.clear();
+        ASSERT_EQ(controller->TransferCalibration(0), 1) << flip;
+        EXPECT_EQ(DocImage(), table) << flip;
+    }
+    EXPECT_GT(fooled, 0); // the line's fault really does pass a single read unseen
+}
+
+// Two changed data bytes whose changes cancel in the frame's checksum pass one read
+// unseen; the second read disagrees, and the frame read again settles it.
+TEST_F(Transfer, FlashReadIsVerifiedByReadingTwice) {
+    std::vector<std::uint8_t> table(600);
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i] = static_cast<std::uint8_t>(0x40 + i % 2); // +1 and -1 cancel in the sum
+    auto startWith = [&](long flipAt) {
+        SimOptions options = FlashController();
+        options.faults.flipAt = flipAt;
+        options.faults.flipCount = 2;
+        StartFlash(1, 600, options);
+        auto& flashMemory = sim->Controller().Flash();
+        std::copy(table.begin(), table.end(), flashMemory.begin() + 4096);
+        ASSERT_EQ(controller->CheckController(0, 0), 1);
+    };
+    startWith(-1);
+    // The first frame's data follow the `r` echo, its 'c' and the `d` header's echo.
+    const long firstData = sim->Line().ControllerBytesSent() + 6 + 1 + 6;
+    startWith(firstData + 100);
+    std::vector<std::uint8_t> image(600);
+    std::string error;
+    ASSERT_EQ(controller->ReadTablePass(image, 600, 0, error), 1) << error;
+    EXPECT_NE(image, table); // one read is fooled
+    EXPECT_EQ(image[100], 0x41);
+
+    startWith(firstData + 100);
+    host.messages.clear();
+    ASSERT_EQ(controller->TransferCalibration(0), 1);
+    EXPECT_EQ(DocImage(), table);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+// A part whose reads never agree ends the read with a message; the document keeps its
+// calibration.
+TEST_F(Transfer, ReadThatNeverAgreesIsReported) {
+    struct Case {
+        int nvmType;
+        std::string caption;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {0, "EEPROM Byte Read Error:",
+         "EEPROM byte 0x05 of controller NVM table 1 read differently each of the 8 times it "
+         "was read, so the calibration was not changed."},
+        {1, "Controller Flash Memory Read Error:",
+         "Bytes 0x100 to 0x1FF of controller NVM table 1 read differently each of the 8 times "
+         "they were read, so the calibration was not changed."},
+    };
+    for (const Case& c : cases) {
+        SimOptions options = c.nvmType == 0 ? EepromController() : FlashController();
+        options.faults.weakEepromAddress = 5;
+        options.faults.weakFlashAddress = 4096 + 0x105;
+        if (c.nvmType == 0)
+            StartEeprom(options);
+        else
+            StartFlash(1, 600, options);
+        SetVariables(Pattern(doc->Declarations.TotalBlockSize(), 1));
+        const std::vector<std::uint8_t> before = DocImage();
+        host.messages.clear();
+        EXPECT_EQ(controller->TransferCalibration(0), 0);
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].caption, c.caption);
+        EXPECT_EQ(host.messages[0].text.rfind(c.text, 0), 0u) << host.messages[0].text;
+        EXPECT_EQ(DocImage(), before);
+    }
 }
 
 TEST_F(Transfer, FlashWorkedExampleCommandCharacters) {
