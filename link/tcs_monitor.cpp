@@ -233,8 +233,18 @@ int CTCS_Monitor::test_and_write_NVM(char letter, const std::string& address, st
         return 0;
     }
     if (current == data) {
-        error.clear();
-        return 1;
+        // A changed digit can make one read match: a second read must agree before the
+        // write is skipped.
+        std::string again;
+        if (!send_cmd(letter, address, again, error)) {
+            set_connected(0);
+            return 0;
+        }
+        if (again == data) {
+            error.clear();
+            return 1;
+        }
+        current = again;
     }
     if (data.empty()) {
         data = current;

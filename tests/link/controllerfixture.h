@@ -3,17 +3,18 @@
 // on virtual time: a temporary program directory with a controller folder PID2/3, the
 // port "sim" chosen in the settings, and a CVLXController handed to the document. The
 // virtual controller keeps its memory while the link is closed and reopened.
+// VEXA_LINK_TRACE=FILE appends a trace of every byte of the link to FILE.
 #include "core/timerservice.h"
 #include "link/borrowedtransport.h"
 #include "link/serialport.h"
 #include "link/tracingtransport.h"
-#include <cstdlib>
 #include "link/vlxcontroller.h"
 #include "sim/simtransport.h"
 #include "support/docfixture.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -125,10 +126,11 @@ struct ControllerFixture : DocFixture {
         sim = std::make_unique<SimTransport>(clock, options);
         settings.WriteString(kCommSettingsSection, kComPortNameKey, kSimPortName);
         factory.Register(kSimPortName, [this](const std::string&, int) {
-            std::unique_ptr<ByteTransport> t = std::make_unique<WriteRecorder>(std::make_unique<BorrowedTransport>(*sim),
-                                                   written);
-            if (const char* f = std::getenv("VEXA_DEBUG_TRACE")) t = WithTraceFile(std::move(t), f, clock);
-            return t;
+            std::unique_ptr<ByteTransport> port =
+                std::make_unique<WriteRecorder>(std::make_unique<BorrowedTransport>(*sim), written);
+            // VEXA_LINK_TRACE=FILE traces every byte, for a run that needs explaining.
+            const char* trace = std::getenv("VEXA_LINK_TRACE");
+            return WithTraceFile(std::move(port), trace != nullptr ? trace : "", clock);
         });
         auto link = std::make_unique<CVLXController>(
             *doc, std::make_unique<CSerialPort>(&settings, &factory, nullptr, clock), timers,
