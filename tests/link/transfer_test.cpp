@@ -319,6 +319,20 @@ TEST_F(Transfer, FlashRoundTripsOnBothTablesAndTypes) {
     }
 }
 
+// The controller answers by its own addressing, whatever the definition says: a definition
+// that misstates it fails with a message and leaves flash as it was.
+TEST_F(Transfer, DefinitionThatMisstatesTheControllersAddressingIsCaught) {
+    for (int nvmType : {1, 2}) {
+        StartFlash(nvmType, 600, FlashController(nvmType == 1));
+        SetVariables(Pattern(600, 7));
+        host.messages.clear();
+        EXPECT_EQ(controller->TransferCalibration(1), 0) << nvmType;
+        ASSERT_FALSE(host.messages.empty());
+        EXPECT_EQ(host.messages.back().caption, "Flash Write Error:");
+        EXPECT_EQ(FlashAt(4096, 2048), Bytes(2048, 0xFF)) << nvmType;
+    }
+}
+
 TEST_F(Transfer, FlashImageFillingWholeBuffersProgramsOnlyFullBuffers) {
     StartFlash(1, 1024);
     SetVariables(Pattern(1024, 9));
