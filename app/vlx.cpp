@@ -135,6 +135,8 @@ CVLXApp::~CVLXApp() {
     frame_.reset();
     launcher_.reset();
     doc_.reset();
+    // The mail program has had the whole session to read the copies it was given.
+    RemoveSupportMailCopies();
 }
 
 bool CVLXApp::InitInstance() {
