@@ -92,7 +92,8 @@ bool CliSession::AttachController(const ControllerOptions& options, std::string&
     if (options.port == "usb") {
 #ifdef VEXA_HAVE_HIDAPI
         hidBackend_ = std::make_unique<HidapiBackend>();
-        hid_ = std::make_unique<CHidDevice>(*hidBackend_);
+        const UsbIds ids = UsbIdsFromSettings(settings_);
+        hid_ = std::make_unique<CHidDevice>(*hidBackend_, ids.vendor, ids.product);
         hid = hid_.get();
 #else
         error = "This build has no USB HID support.";
