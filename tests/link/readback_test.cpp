@@ -125,7 +125,7 @@ TEST_F(ReadbackTransfer, ReadLoadsTheRecognisedDefinitionBeforeApplying) {
         const std::string v = "V" + std::to_string(i) + " I16";
         other.replace(other.find(v), v.size(), "W" + std::to_string(i) + " I16");
     }
-    Start(SimOptions{}, 0,
+    Start(testing::EepromController(), 0,
           {{"eeprom.def", testing::LayoutDefinition("EepromBox", 16, 0)},
            {"other.def", other},
            {"TransReadback.sig", "@0:0x42:0xFF @1:0x01:0xFF = other.def\n"}});
