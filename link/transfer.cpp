@@ -229,13 +229,17 @@ int CVLXController::TransferCalibration(int direction) {
     return 1;
 }
 
-int CVLXController::RecoverLink() {
-    CTCS_Monitor::Exchange exchange(*monitor_);
+void CVLXController::SettleLine() {
     monitor_->purge_line(1);
     if (!monitor_->transport().IsOpen()) {
         std::string ignored;
         monitor_->reopen_port(ignored, 9600);
     }
+}
+
+int CVLXController::RecoverLink() {
+    CTCS_Monitor::Exchange exchange(*monitor_);
+    SettleLine();
     if (monitor_->is_connected())
         return 1;
     const IdentityBlock& id = doc_.Identity;
@@ -254,20 +258,13 @@ int CVLXController::RecoverLink() {
 
 int CVLXController::SwitchOnWriteProtection(bool afterFailure, std::string& why) {
     CTCS_Monitor::Exchange exchange(*monitor_);
-    auto settle = [this] {
-        monitor_->purge_line(1);
-        if (!monitor_->transport().IsOpen()) {
-            std::string ignored;
-            monitor_->reopen_port(ignored, 9600);
-        }
-    };
     if (afterFailure)
-        settle();
+        SettleLine();
     if (monitor_->disable_EEPROM_write(why, 0))
         return 1;
     if (afterFailure)
         return 0;
-    settle();
+    SettleLine();
     return monitor_->disable_EEPROM_write(why, 0);
 }
 
@@ -284,8 +281,8 @@ int CVLXController::WriteEepromByte(int address, std::uint8_t value, int table,
         return 1;
     std::string reason;
     if (monitor_->is_connected() && again.size() == 2)
-        reason = "It still reads 0x" + again + " after three writes of 0x" + Hex(value, 2) +
-                 " each time it was tried.\n";
+        reason = "It still reads 0x" + again + " after 0x" + Hex(value, 2) +
+                 " was written to it six times.\n";
     else
         reason = WithReason(again.empty() || again.ends_with(": ") ? first : again);
     error = "EEPROM byte 0x" + Hex(address, 2) + " of controller NVM table " +

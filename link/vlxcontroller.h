@@ -156,9 +156,11 @@ private:
 
     void ReportProgress(int done, int total);
     int SelectedTable() const;
-    // After a failed exchange: a quiet line (abort byte, in-flight bytes drained), the port
-    // reopened when it closed, and the monitor connected again when the same controller
-    // answers the version query. Returns whether the link is up.
+    // After a failed exchange: a quiet line (abort byte, in-flight bytes drained) and the
+    // port reopened when it closed.
+    void SettleLine();
+    // SettleLine, and the monitor connected again when the same controller answers the
+    // version query. Returns whether the link is up.
     int RecoverLink();
     // The EEPROM write-disable sequence; once more on a recovered line when it fails, or
     // (afterFailure) only once, on a line recovered first. why: what went wrong.

@@ -140,7 +140,7 @@ TEST_F(Transfer, FailedEepromWriteExplainsAndLeavesTheControllerProtected) {
         {"a byte that cannot be written",
          badCell,
          {"EEPROM byte 0x10 of controller NVM table 1 could not be written.\n"
-          "It still reads 0xFF after three writes of 0x",
+          "It still reads 0xFF after 0x",
           "Write protection of the controller's EEPROM was switched back on."},
          true},
         {"no answer to the enable sequence",
