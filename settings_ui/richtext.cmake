@@ -1,6 +1,8 @@
 # The Rich Text reader of the help viewer (standard C++ only), and its Qt side: the
 # QTextDocument conversion and the "Tuning Help Viewer" window.
-vexa_library(vexa_richtext SOURCES ${CMAKE_CURRENT_LIST_DIR}/richtext.cpp)
+vexa_library(vexa_richtext
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/richtext.cpp ${CMAKE_CURRENT_LIST_DIR}/codepage.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/metafile.cpp)
 
 if(VEXA_BUILD_GUI)
   vexa_library(vexa_richtext_qt
