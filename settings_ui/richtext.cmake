@@ -7,6 +7,6 @@ vexa_library(vexa_richtext
 if(VEXA_BUILD_GUI)
   vexa_library(vexa_richtext_qt
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/richtextqt.cpp ${CMAKE_CURRENT_LIST_DIR}/helpdialog.cpp
-    DEPS vexa_richtext Qt6::Widgets)
+    DEPS vexa_richtext vexa_settings_model Qt6::Widgets)
   set_target_properties(vexa_richtext_qt PROPERTIES AUTOMOC ON)
 endif()
