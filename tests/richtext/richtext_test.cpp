@@ -254,6 +254,8 @@ INSTANTIATE_TEST_SUITE_P(
         FixtureCase{"breaks_tabs.rtf",
                     {"deftab=360", "P: \"One\"", "P: \"Two\"", "P: \"Three\"",
                      "P{li=720 fi=-360 tx=720}: [f=Symbol]\"•\t\" \"Bullet item\"",
+                     "P{li=1440 fi=-720}: [f=Symbol]\"•\t\" \"Bullet without a stop\"",
+                     "P{li=720 tx=2160}: \"a\tb\"",
                      "P{tx=4000r,6000c,8000d,9000}: \"a\tb\tc\t1.5\""}},
         // Hyperlink fields link their result (a \plain inside keeps the link); footnotes
         // keep their numbered marks and follow the document.

@@ -218,17 +218,25 @@ TEST(RichTextQt, TabStopsLineUpBulletedText) {
     document.setTextWidth(600);
     document.documentLayout()->documentSize(); // lays the text out
     EXPECT_EQ(document.defaultTextOption().tabStopDistance(), 24.0); // \deftab360
-    ASSERT_EQ(document.blockCount(), 5);
-    // The bullet's tab reaches the left indent, where the wrapped lines begin.
-    const QTextBlock bullet = document.findBlockByNumber(3);
-    ASSERT_EQ(bullet.text(), QString::fromUtf8("•\tBullet item"));
-    const QTextLine line = bullet.layout()->lineAt(0);
-    ASSERT_TRUE(line.isValid());
-    EXPECT_EQ(line.cursorToX(2), bullet.blockFormat().leftMargin());
-    EXPECT_EQ(bullet.blockFormat().leftMargin(), 48.0);
+    ASSERT_EQ(document.blockCount(), 7);
+    // The bullet's tab reaches the left indent, where the wrapped lines begin, with a stop
+    // there or without one.
+    for (const int number : {3, 4}) {
+        SCOPED_TRACE(number);
+        const QTextBlock bullet = document.findBlockByNumber(number);
+        ASSERT_TRUE(bullet.text().startsWith(QString::fromUtf8("•\tBullet")));
+        const QTextLine line = bullet.layout()->lineAt(0);
+        ASSERT_TRUE(line.isValid());
+        EXPECT_EQ(line.cursorToX(2), bullet.blockFormat().leftMargin());
+        EXPECT_EQ(bullet.blockFormat().leftMargin(), number == 3 ? 48.0 : 96.0);
+    }
 
-    // Stops count from the margin, kinds kept.
-    const QList<QTextOption::Tab> tabs = document.findBlockByNumber(4).blockFormat().tabPositions();
+    // Stops count from the margin, not from the indent.
+    const QTextBlock indented = document.findBlockByNumber(5);
+    ASSERT_EQ(indented.text(), "a\tb");
+    EXPECT_EQ(indented.layout()->lineAt(0).cursorToX(2), 2160 / 15.0);
+    // Their kinds are kept.
+    const QList<QTextOption::Tab> tabs = document.findBlockByNumber(6).blockFormat().tabPositions();
     const QList<QTextOption::Tab> expected = {
         QTextOption::Tab(4000 / 15.0, QTextOption::RightTab),
         QTextOption::Tab(400.0, QTextOption::CenterTab),
