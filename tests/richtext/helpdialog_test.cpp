@@ -57,6 +57,20 @@ protected:
         return view->cursorRect(inside).center();
     }
 
+    // Shows fixture in a window of size, saves what it looks like under the build's test
+    // output as file, and returns it.
+    QImage Screenshot(const char* fixture, QSize size, const char* file) {
+        EXPECT_EQ(dialog_.ShowHelpFile(Fixture(fixture)), 1);
+        dialog_.resize(size);
+        QApplication::processEvents();
+        const QImage shot = dialog_.grab().toImage();
+        EXPECT_FALSE(shot.isNull());
+        QDir().mkpath(VEXA_TEST_OUTPUT_DIR);
+        const QString path = QStringLiteral(VEXA_TEST_OUTPUT_DIR "/") + QString::fromUtf8(file);
+        EXPECT_TRUE(shot.save(path)) << path.toStdString();
+        return shot;
+    }
+
     void Click(const QString& text) {
         QTest::mouseClick(dialog_.TextControl()->viewport(), Qt::LeftButton, {}, PointOn(text));
     }
@@ -296,14 +310,7 @@ TEST_F(HelpLinkTest, TabReachesTheLinksAndEnterOpensThem) {
 }
 
 TEST_F(HelpDialogTest, ScreenshotOfAMetafilePictureMergedCellsAndSymbolBullets) {
-    ASSERT_EQ(dialog_.ShowHelpFile(Fixture("help_page.rtf")), 1);
-    dialog_.resize(640, 600);
-    QApplication::processEvents();
-    const QImage shot = dialog_.grab().toImage();
-    ASSERT_FALSE(shot.isNull());
-    QDir().mkpath(VEXA_TEST_OUTPUT_DIR);
-    const QString path = QStringLiteral(VEXA_TEST_OUTPUT_DIR "/richtext_help_page.png");
-    EXPECT_TRUE(shot.save(path)) << path.toStdString();
+    const QImage shot = Screenshot("help_page.rtf", {640, 600}, "richtext_help_page.png");
 
     // The metafile's bitmap is on screen in its three colours, not a grey frame.
     int red = 0;
@@ -327,14 +334,7 @@ TEST_F(HelpDialogTest, ScreenshotOfAMetafilePictureMergedCellsAndSymbolBullets) 
 }
 
 TEST_F(HelpDialogTest, ScreenshotOfAHelpFileWithAPicture) {
-    ASSERT_EQ(dialog_.ShowHelpFile(Fixture("help_sample.rtf")), 1);
-    dialog_.resize(640, 520);
-    QApplication::processEvents();
-    const QImage shot = dialog_.grab().toImage();
-    ASSERT_FALSE(shot.isNull());
-    QDir().mkpath(VEXA_TEST_OUTPUT_DIR);
-    const QString path = QStringLiteral(VEXA_TEST_OUTPUT_DIR "/richtext_help_viewer.png");
-    EXPECT_TRUE(shot.save(path)) << path.toStdString();
+    const QImage shot = Screenshot("help_sample.rtf", {640, 520}, "richtext_help_viewer.png");
 
     // The picture's red square is on screen: the document resource was drawn.
     int red = 0;
