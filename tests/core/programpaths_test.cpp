@@ -87,6 +87,73 @@ TEST(ProgramPaths, LocationsFollowWritabilityAndOverrides) {
     }
 }
 
+TEST(ProgramPaths, AnInstalledProgramFindsItsDataUnderShareAndWritesOnlyForTheUser) {
+    const auto env = [](const char* program) {
+        return PathEnvironment{program, "/home/u/.cfg", "/home/u"};
+    };
+    const struct {
+        const char* name;
+        PathEnvironment environment;
+        PathOverrides overrides;
+        std::set<std::string> withData;
+        std::set<std::string> writable;
+        ProgramPaths expected;
+    } cases[] = {
+        {"installed",
+         env("/usr/bin/vexa"),
+         {},
+         {"/usr/share/vexa"},
+         {},
+         {"/usr/share/vexa", "/home/u/.cfg/vexa/vexa.INI", "/home/u/.cfg/vexa/RAMDump.txt", true,
+          true}},
+        {"installed, run by root",
+         env("/usr/bin/vexa"),
+         {},
+         {"/usr/share/vexa"},
+         {"/usr/bin", "/usr/share/vexa"},
+         {"/usr/share/vexa", "/home/u/.cfg/vexa/vexa.INI", "/home/u/.cfg/vexa/RAMDump.txt", true,
+          true}},
+        {"another prefix",
+         env("/opt/v/bin/vexa-cli"),
+         {},
+         {"/opt/v/share/vexa"},
+         {},
+         {"/opt/v/share/vexa", "/home/u/.cfg/vexa/vexa-cli.INI", "/home/u/.cfg/vexa/RAMDump.txt",
+          true, true}},
+        {"build tree: data beside the program wins",
+         env("/src/build/bin/vexa"),
+         {},
+         {"/src/build/bin", "/src/build/share/vexa"},
+         {"/src/build/bin"},
+         {"/src/build/bin", "/src/build/bin/vexa.INI", "/src/build/bin/RAMDump.txt", false, false}},
+        {"no data anywhere: beside the program as before",
+         env("/usr/bin/vexa"),
+         {},
+         {},
+         {},
+         {"/usr/bin", "/home/u/.cfg/vexa/vexa.INI", "/home/u/.cfg/vexa/RAMDump.txt", true, false}},
+        {"--program-dir",
+         env("/usr/bin/vexa"),
+         {"/data/v", ""},
+         {"/usr/share/vexa", "/data/v"},
+         {"/data/v"},
+         {"/data/v", "/data/v/vexa.INI", "/data/v/RAMDump.txt", false, false}},
+    };
+    for (const auto& c : cases) {
+        const auto writable = [&](const std::string& dir) { return c.writable.count(dir) != 0; };
+        const auto withData = [&](const std::string& dir) { return c.withData.count(dir) != 0; };
+        const ProgramPaths paths =
+            ResolveProgramPaths(c.environment, c.overrides, writable, withData);
+        EXPECT_EQ(paths.programDir, c.expected.programDir) << c.name;
+        EXPECT_EQ(paths.settingsFile, c.expected.settingsFile) << c.name;
+        EXPECT_EQ(paths.ramDumpFile, c.expected.ramDumpFile) << c.name;
+        EXPECT_EQ(paths.settingsInUserConfig, c.expected.settingsInUserConfig) << c.name;
+        EXPECT_EQ(paths.installedLayout, c.expected.installedLayout) << c.name;
+    }
+    EXPECT_EQ(InstalledDataDirectory("/usr/local/bin/vexa"), "/usr/local/share/vexa");
+    EXPECT_EQ(InstalledDataDirectory("/opt/vexa/vexa"), "");
+}
+
 TEST(ProgramPaths, StoredNamesCutAtEitherSeparator) {
     EXPECT_EQ(JoinStoredPath("/opt/vexa", "PID2\\3"), "/opt/vexa/PID2/3");
     EXPECT_EQ(JoinStoredPath("/opt/vexa/", "Help\\Intro.rtf"), "/opt/vexa/Help/Intro.rtf");
@@ -139,6 +206,9 @@ TEST(ProgramPaths, RealEnvironmentAndFolders) {
     ASSERT_TRUE(EnsureDirectory(base + "/config/vexa", error)) << error;
     EXPECT_TRUE(IsDirectoryWritable(base + "/config/vexa"));
     EXPECT_FALSE(IsDirectoryWritable(base + "/not-there"));
+    EXPECT_FALSE(HoldsProgramData(base + "/config"));
+    { std::ofstream(base + "/config/Package.ver") << "c\r\n"; }
+    EXPECT_TRUE(HoldsProgramData(base + "/config"));
     ASSERT_TRUE(EnsureDirectory(base + "/config/vexa", error)) << error; // already there
     { std::ofstream(base + "/file") << "x"; }
     EXPECT_FALSE(EnsureDirectory(base + "/file", error));
