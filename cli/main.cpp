@@ -125,6 +125,12 @@ int main(int argc, char** argv) {
         PrintUsage(std::cerr);
         return 2;
     }
+    if (paths.settingsInUserConfig) {
+        // The user's configuration directory may not exist yet; without it every
+        // settings write (the controller's identity, the port) would be lost.
+        std::string ignored;
+        vexa::EnsureDirectory(vexa::StoredDirectory(paths.settingsFile), ignored);
+    }
     vexa::cli::CommandContext context{
         std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(command) + 1,
                                  args.end()),

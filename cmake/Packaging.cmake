@@ -79,7 +79,8 @@ port or USB and reads them back, and shows the controller's live data.\n\
 .\n\
 The package holds the windowed program (vexa), its command-line companion\n\
 (vexa-cli), the definition files, help files and sample calibrations, and a\n\
-udev rule that lets the user at the computer open the controller's USB interface.")
+udev rule that lets the user at the computer open the controller's USB\n\
+interface.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
