@@ -259,6 +259,10 @@ std::string JoinStoredPath(std::string_view directory, std::string_view storedNa
     return joined + name;
 }
 
+bool IsAbsolutePath(std::string_view path) {
+    return IsAbsolute(path);
+}
+
 std::string StoredFileName(std::string_view storedName) {
     const auto cut = storedName.find_last_of("/\\");
     return std::string(cut == std::string_view::npos ? storedName : storedName.substr(cut + 1));

@@ -91,6 +91,8 @@ bool EnsureDirectory(const std::string& directory, std::string& error);
 // Windows). An absolute stored name ("/...", "\...", on Windows also "C:...") is returned
 // on its own; an empty directory gives the name.
 std::string JoinStoredPath(std::string_view directory, std::string_view storedName);
+// Whether a path starts at a root: "/..." (on Windows also "\\..." and "C:...").
+bool IsAbsolutePath(std::string_view path);
 // The part after the last separator: "C:\\Cal\\a.gvr" -> "a.gvr".
 std::string StoredFileName(std::string_view storedName);
 // The part before the last separator, empty when there is none.
