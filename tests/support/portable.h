@@ -39,8 +39,8 @@ inline std::string MakeTempDirectory(std::string pattern) {
 // The system's reasons for a path whose folder does not exist, and for a file name that
 // is a folder.
 #ifdef _WIN32
-inline const std::string kNoSuchFolderReason = WindowsErrorText(ERROR_PATH_NOT_FOUND);
-inline const std::string kIsAFolderReason = WindowsErrorText(ERROR_DIRECTORY);
+inline const std::string kNoSuchFolderReason = WindowsErrorText(3); // ERROR_PATH_NOT_FOUND
+inline const std::string kIsAFolderReason = WindowsErrorText(267);  // ERROR_DIRECTORY
 #else
 inline const std::string kNoSuchFolderReason = "No such file or directory";
 inline const std::string kIsAFolderReason = "Is a directory";
