@@ -49,6 +49,7 @@ constexpr const char* kAlreadyRunningText =
     "down the \"ALT\" key and pressing the \"Tab\" key to switch to the original instance.  If "
     "this does not work, try restarting Windows.";
 constexpr const char* kAlreadyRunningCaption = "Application Already Running!";
+constexpr const char* kLockFailedCaption = "Running Copy Check Error:";
 constexpr const char* kCloseSettingsFirst =
     "Please close the \"System Settings\" window before selecting the \"New File\" option.";
 
@@ -145,10 +146,20 @@ bool CVLXApp::InitInstance() {
     if (options_.singleInstance) {
         lock_ = std::make_unique<InstanceLock>(options_.lockPath.empty() ? InstanceLockPath()
                                                                          : options_.lockPath);
-        if (lock_->Acquire() == InstanceLock::Status::AlreadyRunning) {
+        const InstanceLock::Status status = lock_->Acquire();
+        if (status == InstanceLock::Status::AlreadyRunning) {
             ShowMessageBox(nullptr, kAlreadyRunningText, kAlreadyRunningCaption, kMbIconStop);
             return false;
         }
+        // Without the lock a second copy cannot be refused; the user should know that.
+        if (status == InstanceLock::Status::Failed)
+            ShowMessageBox(nullptr,
+                           "The program could not check whether another copy of it is "
+                           "running.\n\n" +
+                               lock_->Error() +
+                               "\n\nIt starts anyway. Do not start a second copy while this one "
+                               "runs: both would write the same settings and calibrations.",
+                           kLockFailedCaption, kMbIconExclamation);
     }
 
     // The settings file; in the user's configuration directory it may not exist yet.

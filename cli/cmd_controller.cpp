@@ -1,6 +1,7 @@
 // The controller commands: identify, dump, read, write, monitor, ports. Each drives the
 // same document and controller link as the windowed program's commands.
 #include "cli/session.h"
+#include "core/numbertext.h"
 #include "link/portdiscovery.h"
 #include "link/serialport.h"
 
@@ -152,11 +153,7 @@ public:
     }
 
 private:
-    static std::string Number(float value) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-        return text;
-    }
+    static std::string Number(float value) { return FormatG(static_cast<double>(value)); }
     std::vector<std::string> texts_;
     std::string x_;
     std::string y_;

@@ -1,5 +1,6 @@
 #include "cli/json.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -52,9 +53,11 @@ std::string JsonNumber(double value) {
         return "\"nan\"";
     if (std::isinf(value))
         return value > 0 ? "\"inf\"" : "\"-inf\"";
+    // "%.17g", always with a decimal point.
     char number[32];
-    std::snprintf(number, sizeof number, "%.17g", value);
-    return number;
+    const auto result =
+        std::to_chars(number, number + sizeof number, value, std::chars_format::general, 17);
+    return std::string(number, result.ptr);
 }
 
 } // namespace vexa::cli

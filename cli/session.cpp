@@ -7,6 +7,7 @@
 #include "link/tracingtransport.h"
 
 #include <algorithm>
+#include <clocale>
 #include <thread>
 
 #ifdef VEXA_HAVE_QT_SERIAL
@@ -139,6 +140,8 @@ bool CliSession::AttachController(const ControllerOptions& options, std::string&
             static char name[] = "vexa-cli";
             static char* argv[] = {name, nullptr};
             static QCoreApplication application(argc, argv);
+            // The application object sets the user's locale; what is printed keeps '.'.
+            std::setlocale(LC_NUMERIC, "C");
         }
         RegisterQtSerialPorts(factory_);
 #else

@@ -9,7 +9,8 @@ endif()
 if(VEXA_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   # Instrument every library for coverage, so the fuzzers are guided through the code
   # under test and not only through their entry files.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+  # Undefined behaviour stops the run like any other finding, so libFuzzer keeps the input.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
 

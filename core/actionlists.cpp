@@ -2,10 +2,10 @@
 // choice of a definition-driven control stands for.
 #include "core/vlxdoc.h"
 
+#include "core/numbertext.h"
 #include "core/textutil.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace vexa {
 
@@ -68,11 +68,12 @@ int CVLXDoc::ControlState(std::string_view scope, std::string_view name, std::st
     return 1;
 }
 
+// The stored text is read back into value, so value holds what the calibration keeps.
 int CVLXDoc::GetControlState(std::string_view scope, std::string_view name, float& value) {
     std::string text = FormatG(value);
     if (!ControlState(scope, name, text, 0))
         return 0;
-    std::sscanf(text.c_str(), "%g", &value);
+    TextScanner(text).Float(value);
     return 1;
 }
 
@@ -80,15 +81,25 @@ int CVLXDoc::SetControlState(std::string_view scope, std::string_view name, floa
     std::string text = FormatG(value);
     if (!ControlState(scope, name, text, 1))
         return 0;
-    std::sscanf(text.c_str(), "%g", &value);
+    TextScanner(text).Float(value);
     return 1;
 }
+
+namespace {
+
+void ScanInt32(const std::string& text, std::int32_t& value) {
+    long long scanned = 0;
+    if (TextScanner(text).Integer(scanned))
+        value = Wrapped<std::int32_t>(scanned);
+}
+
+} // namespace
 
 int CVLXDoc::GetControlState(std::string_view scope, std::string_view name, std::int32_t& value) {
     std::string text = std::to_string(value);
     if (!ControlState(scope, name, text, 0))
         return 0;
-    std::sscanf(text.c_str(), "%i", &value);
+    ScanInt32(text, value);
     return 1;
 }
 
@@ -96,7 +107,7 @@ int CVLXDoc::SetControlState(std::string_view scope, std::string_view name, std:
     std::string text = std::to_string(value);
     if (!ControlState(scope, name, text, 1))
         return 0;
-    std::sscanf(text.c_str(), "%i", &value);
+    ScanInt32(text, value);
     return 1;
 }
 
@@ -113,35 +124,55 @@ int CVLXDoc::ApplyActionList(std::string_view key, int scope, const double* call
     bool allMatched = true;
     std::size_t position = 0;
     while (position < list.size()) {
-        const char* entry = list.c_str() + position;
-        char name[81] = "";
-        char word[11] = "";
+        const std::string_view entry = std::string_view(list).substr(position);
+        std::string name;
+        std::string word;
         int mask = 0;
         int number = 0;
         float real = 0.0f;
-        int consumed = 0;
+        std::size_t consumed = 0;
 
+        // "@name", the entry's kind and its value; the white space after it belongs to it.
         enum class Form { kNone, kMasked, kInt, kIntFromCaller, kFloat, kFloatFromCaller };
+        auto named = [&](TextScanner& scan, std::string_view kind) {
+            if (!(scan.Literal("@") && scan.Word(name, 80)))
+                return false;
+            scan.SkipSpace();
+            return scan.Literal(kind);
+        };
+        auto integer = [](TextScanner& scan, int& out) {
+            long long scanned = 0;
+            if (!scan.Integer(scanned))
+                return false;
+            out = Wrapped<int>(scanned);
+            return true;
+        };
+        auto matches = [&](auto&& read) {
+            TextScanner scan(entry);
+            if (!read(scan))
+                return false;
+            scan.SkipSpace();
+            consumed = scan.Position();
+            return true;
+        };
         Form form = Form::kNone;
-        if (std::sscanf(entry, "@%80s M:%i I:%i %n", name, &mask, &number, &consumed) == 3 &&
-            consumed > 0)
+        if (matches([&](TextScanner& scan) {
+                return named(scan, "M:") && integer(scan, mask) &&
+                       (scan.SkipSpace(), scan.Literal("I:")) && integer(scan, number);
+            }))
             form = Form::kMasked;
-        else if ((consumed = 0,
-                  std::sscanf(entry, "@%80s I:%i %n", name, &number, &consumed) == 2) &&
-                 consumed > 0)
+        else if (matches(
+                     [&](TextScanner& scan) { return named(scan, "I:") && integer(scan, number); }))
             form = Form::kInt;
-        else if (callerValue &&
-                 (consumed = 0,
-                  std::sscanf(entry, "@%80s I:%10s %n", name, word, &consumed) == 2) &&
-                 consumed > 0)
+        else if (callerValue && matches([&](TextScanner& scan) {
+                     return named(scan, "I:") && scan.Word(word, 10);
+                 }))
             form = Form::kIntFromCaller;
-        else if ((consumed = 0, std::sscanf(entry, "@%80s F:%g %n", name, &real, &consumed) == 2) &&
-                 consumed > 0)
+        else if (matches([&](TextScanner& scan) { return named(scan, "F:") && scan.Float(real); }))
             form = Form::kFloat;
-        else if (callerValue &&
-                 (consumed = 0,
-                  std::sscanf(entry, "@%80s F:%10s %n", name, word, &consumed) == 2) &&
-                 consumed > 0)
+        else if (callerValue && matches([&](TextScanner& scan) {
+                     return named(scan, "F:") && scan.Word(word, 10);
+                 }))
             form = Form::kFloatFromCaller;
         if (form == Form::kNone)
             return 0;
@@ -172,7 +203,7 @@ int CVLXDoc::ApplyActionList(std::string_view key, int scope, const double* call
                 }
             }
         }
-        position += static_cast<std::size_t>(consumed);
+        position += consumed;
     }
     if (apply && !allMatched)
         SetModifiedFlag();

@@ -1,10 +1,11 @@
 // Declarations, variable lookups, the controller memory image and the curve conversions.
 #include "core/vlxdoc.h"
 
+#include "core/numbertext.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace vexa {
 
@@ -23,16 +24,16 @@ const char* const kTableLookupError =
     "Definition file error:\n\nCould not resolve table index listed above. Please contact us "
     "for assistance.";
 
-std::uint8_t TypeCodeOf(const char* word) {
-    if (std::strcmp(word, "I16") == 0)
+std::uint8_t TypeCodeOf(std::string_view word) {
+    if (word == "I16")
         return kTypeI16;
-    if (std::strcmp(word, "I32") == 0)
+    if (word == "I32")
         return kTypeI32;
-    if (std::strcmp(word, "F32") == 0)
+    if (word == "F32")
         return kTypeF32;
-    if (std::strcmp(word, "STR") == 0)
+    if (word == "STR")
         return kTypeSTR;
-    if (std::strcmp(word, "T8") == 0)
+    if (word == "T8")
         return kTypeT8;
     return kTypeI8;
 }
@@ -288,11 +289,24 @@ int CVLXDoc::ReadDeclarations(int level) {
             continue;
         }
 
-        char typeWord[21] = "";
-        short first = 0;
-        short second = -1;
-        char text[51] = "";
-        std::sscanf(value.c_str(), "%20s %hi:%hi:%50s", typeWord, &first, &second, text);
+        // "type first:second:text", each part optional from the back.
+        std::string typeWord;
+        std::int16_t first = 0;
+        std::int16_t second = -1;
+        std::string text;
+        TextScanner scan(value);
+        long long number = 0;
+        if (scan.Word(typeWord, 20)) {
+            scan.SkipSpace();
+            if (scan.Integer(number)) {
+                first = Wrapped<std::int16_t>(number);
+                if (scan.Literal(":") && scan.Integer(number)) {
+                    second = Wrapped<std::int16_t>(number);
+                    if (scan.Literal(":"))
+                        scan.Word(text, 50);
+                }
+            }
+        }
         const std::uint8_t type = TypeCodeOf(typeWord);
 
         int slot = -1;
@@ -362,28 +376,38 @@ int CVLXDoc::ApplyDeclarationAttribute(std::string_view prefix, const std::strin
     const std::size_t found = lineValue.find(marker);
     if (found == std::string::npos)
         return 0;
-    const char* rest = lineValue.c_str() + found + marker.size();
+    const std::string_view rest = std::string_view(lineValue).substr(found + marker.size());
     VariableSlot& target = Slot(slot);
 
     if (IsIntegerType(target.type)) {
-        int v = 0;
-        int mask = -1;
-        if (std::sscanf(rest, "%i:%i", &v, &mask) < 1)
+        // "v" or "v:mask".
+        TextScanner scan(rest);
+        long long v = 0;
+        long long mask = -1;
+        if (!scan.Integer(v))
             return 0;
-        const auto m = static_cast<std::uint32_t>(mask);
+        if (scan.Literal(":"))
+            scan.Integer(mask);
+        const auto m = static_cast<std::uint32_t>(Wrapped<std::int32_t>(mask));
+        const auto bits = static_cast<std::uint32_t>(Wrapped<std::int32_t>(v));
         const std::uint32_t old = static_cast<std::uint32_t>(target.I32());
-        target.SetI32(static_cast<std::int32_t>((old & ~m) | (static_cast<std::uint32_t>(v) & m)));
+        target.SetI32(static_cast<std::int32_t>((old & ~m) | (bits & m)));
         return 1;
     }
     if (IsTableType(target.type)) {
         if (prefix == "NVM") {
-            short cells = 10;
-            short start = -1;
-            short width = target.type == kTypeT16 ? 2 : 1;
-            if (std::sscanf(rest, "%hi:%hi:%hi", &cells, &start, &width) >= 2)
-                target.SetTableLayout(static_cast<std::uint16_t>(start),
-                                      static_cast<std::uint8_t>(cells),
-                                      static_cast<std::uint8_t>(width));
+            // "cells:start:width"; at least cells and start.
+            TextScanner scan(rest);
+            long long cells = 10;
+            long long start = -1;
+            long long width = target.type == kTypeT16 ? 2 : 1;
+            if (scan.Integer(cells) && scan.Literal(":") && scan.Integer(start)) {
+                if (scan.Literal(":"))
+                    scan.Integer(width);
+                target.SetTableLayout(static_cast<std::uint16_t>(Wrapped<std::int16_t>(start)),
+                                      static_cast<std::uint8_t>(Wrapped<std::int16_t>(cells)),
+                                      static_cast<std::uint8_t>(Wrapped<std::int16_t>(width)));
+            }
             return 1;
         }
         const int curve = target.index;
@@ -392,19 +416,21 @@ int CVLXDoc::ApplyDeclarationAttribute(std::string_view prefix, const std::strin
         // Each value is meant to be followed by a comma; one without it is taken but not
         // consumed, so it repeats into the remaining points.
         const int limit = std::min<int>(target.flags, kPointsPerCurve);
+        std::string_view list = rest;
         for (int point = 0; point < limit; ++point) {
-            int v = 0;
-            int consumed = 0;
-            if (std::sscanf(rest, "%i,%n", &v, &consumed) < 1)
+            TextScanner scan(list);
+            long long v = 0;
+            if (!scan.Integer(v))
                 break;
-            Point(curve, point) = static_cast<std::int16_t>(v);
-            rest += consumed;
+            Point(curve, point) = Wrapped<std::int16_t>(v);
+            if (scan.Literal(","))
+                list.remove_prefix(scan.Position());
         }
         return 1;
     }
     if (target.type == kTypeF32) {
         float v = 0.0f;
-        if (std::sscanf(rest, "%f", &v) != 1)
+        if (!TextScanner(rest).Float(v))
             return 0;
         target.SetF32(v);
         return 1;
@@ -412,7 +438,8 @@ int CVLXDoc::ApplyDeclarationAttribute(std::string_view prefix, const std::strin
     if (target.type == kTypeSTR) {
         if (slot + 1 >= kMaxVariables)
             return 0;
-        Slot(slot + 1).name = rest;
+        // The rest of the line, as far as a C string reaches.
+        Slot(slot + 1).name = std::string(rest.substr(0, rest.find('\0')));
         return 1;
     }
     return 0;
@@ -503,6 +530,13 @@ long long CVLXDoc::ScalarPosition(const VariableSlot& slot) const {
 }
 
 int CVLXDoc::BuildMemoryImage(std::vector<std::uint8_t>& image) {
+    // Proxy curves enter the image as their formula's result, but the stored points stay
+    // as they were: a proxy that reads its own point would otherwise grow on every build.
+    struct RestorePoints {
+        CVLXDoc& doc;
+        const decltype(CVLXDoc::CurveTable) saved;
+        ~RestorePoints() { doc.CurveTable = saved; }
+    } restore{*this, CurveTable};
     ApplyProxyFormulas();
     if (!RunFormulaList(true))
         return 0;
@@ -531,7 +565,10 @@ int CVLXDoc::BuildMemoryImage(std::vector<std::uint8_t>& image) {
                     std::fill(cellBytes + 1, cellBytes + slot.TableWidth(), std::uint8_t{0});
             }
         } else if (!IsTableType(slot.type) && slot.flags == 1) {
+            // A string takes no bytes, and its index need not lie inside the image.
             const auto bytes = static_cast<std::size_t>(ImageBytes(slot.type));
+            if (bytes == 0)
+                continue;
             std::copy_n(slot.value.bytes.begin(), bytes, image.begin() + ScalarPosition(slot));
         }
     }
@@ -595,17 +632,21 @@ int CVLXDoc::ReadGraphElementSettings(int curve) {
     ReadKeyText("ConvTable", table, 400, kBlockScope);
     if (!table.empty()) {
         // A pair without its comma is not consumed, so it fills every remaining pair.
-        const char* cursor = table.c_str();
+        std::string_view cursor = table;
         auto& pairs = ConvTable[static_cast<std::size_t>(curve)];
         for (ConvPair& pair : pairs) {
-            int raw = 0;
+            TextScanner scan(cursor);
+            long long raw = 0;
             float value = 0.0f;
-            int consumed = 0;
-            if (std::sscanf(cursor, "%d %f,%n", &raw, &value, &consumed) < 2)
+            if (!scan.Decimal(raw))
                 break;
-            pair.raw = raw;
+            scan.SkipSpace();
+            if (!scan.Float(value))
+                break;
+            pair.raw = Wrapped<std::int32_t>(raw);
             pair.value = value;
-            cursor += consumed;
+            if (scan.Literal(","))
+                cursor.remove_prefix(scan.Position());
         }
     }
     return 1;
@@ -694,26 +735,25 @@ std::int16_t CVLXDoc::PadPoint(int curve, int point, int mode) {
         return 0;
     const std::int16_t stored = Point(curve, point);
     const std::string& pad = Curve(curve).PadEnable;
-    short enable = 0;
-    short padCurve = 0;
-    char name[71] = "";
-    int consumed = 0;
-    if (pad.empty() ||
-        std::sscanf(pad.c_str(), "%hi:%hi:%70s %n", &enable, &padCurve, name, &consumed) < 3)
+    // "enable:curve:variable point point ...".
+    TextScanner scan(pad);
+    long long enable = 0;
+    long long padCurve = 0;
+    std::string name;
+    if (!(scan.Integer(enable) && scan.Literal(":") && scan.Integer(padCurve) &&
+          scan.Literal(":") && scan.Word(name, 70)))
         return stored;
-    if (enable != 1 || padCurve < 0 || padCurve >= kNumCurves)
+    if (Wrapped<std::int16_t>(enable) != 1 || Wrapped<std::int16_t>(padCurve) < 0 ||
+        Wrapped<std::int16_t>(padCurve) >= kNumCurves)
         return stored;
     const IntVariableRef offset = FindIntVariable(name);
     if (!offset)
         return stored;
-    const char* list = pad.c_str() + consumed;
-    short listed = 0;
-    int step = 0;
-    while (std::sscanf(list, "%hi%n", &listed, &step) == 1 && step > 0) {
-        if (listed == point)
+    long long listed = 0;
+    while (scan.Integer(listed)) {
+        if (Wrapped<std::int16_t>(listed) == point)
             return static_cast<std::int16_t>(mode == 0 ? stored + offset.Get()
                                                        : stored - offset.Get());
-        list += step;
     }
     return stored;
 }

@@ -4,10 +4,10 @@
 // beyond the scope counts as missing even when a later scope would hold it.
 #include "core/vlxdoc.h"
 
+#include "core/numbertext.h"
 #include "core/textutil.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -251,8 +251,8 @@ int CVLXDoc::ReadKeyText(std::string_view key, std::string& buffer, int length, 
 }
 
 // The numeric reads scan with the C library's rules ("%i": decimal, 0x hexadecimal,
-// leading-0 octal; "%g"), which definition files were written against. The program keeps
-// LC_NUMERIC at "C" so the decimal point is always '.'.
+// leading-0 octal; "%g"), which definition files were written against, and always with '.'
+// as the decimal point.
 int CVLXDoc::ReadKeyInt(std::string_view key, std::int32_t& out, int scope,
                         std::int32_t defaultValue) {
     auto value = KeyValue(key, scope);
@@ -261,11 +261,11 @@ int CVLXDoc::ReadKeyInt(std::string_view key, std::int32_t& out, int scope,
             out = defaultValue;
         return 0;
     }
-    int scanned = 0;
-    const int count = std::sscanf(value->c_str(), "%i", &scanned);
-    if (count == 1)
-        out = scanned;
-    return count == 1 ? 1 : 0;
+    long long scanned = 0;
+    if (!TextScanner(*value).Integer(scanned))
+        return 0;
+    out = Wrapped<std::int32_t>(scanned);
+    return 1;
 }
 
 int CVLXDoc::ReadKeyShort(std::string_view key, std::int16_t& out, int scope,
@@ -276,11 +276,11 @@ int CVLXDoc::ReadKeyShort(std::string_view key, std::int16_t& out, int scope,
             out = static_cast<std::int16_t>(defaultValue);
         return 0;
     }
-    short scanned = 0;
-    const int count = std::sscanf(value->c_str(), "%hi", &scanned);
-    if (count == 1)
-        out = scanned;
-    return count == 1 ? 1 : 0;
+    long long scanned = 0;
+    if (!TextScanner(*value).Integer(scanned))
+        return 0;
+    out = Wrapped<std::int16_t>(scanned);
+    return 1;
 }
 
 int CVLXDoc::ReadKeyFloat(std::string_view key, float& out, int scope, float defaultValue) {
@@ -290,11 +290,7 @@ int CVLXDoc::ReadKeyFloat(std::string_view key, float& out, int scope, float def
             out = defaultValue;
         return 0;
     }
-    float scanned = 0.0f;
-    const int count = std::sscanf(value->c_str(), "%g", &scanned);
-    if (count == 1)
-        out = scanned;
-    return count == 1 ? 1 : 0;
+    return TextScanner(*value).Float(out) ? 1 : 0;
 }
 
 int CVLXDoc::FindBlock(std::string_view keyword, std::string& header, int continueSearch) {

@@ -2,15 +2,13 @@
 // their current values, and assignment formulas write their result into a variable.
 #include "core/vlxdoc.h"
 
+#include "core/numbertext.h"
 #include "core/textutil.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace vexa {
-
-namespace {} // namespace
 
 int CVLXDoc::SubstituteReferences(std::string& formula, float x) {
     int result = 1000;
@@ -45,7 +43,8 @@ int CVLXDoc::SubstituteReferences(std::string& formula, float x) {
             const FloatVariableRef ref = FindFloatVariable(name);
             if (!ref)
                 return kMissingValue;
-            replacement = FormatG(ref.Get());
+            // Formulas have no exponent notation: plain digits keep every magnitude.
+            replacement = FormatPlain(ref.Get());
             break;
         }
         case 'T':
@@ -53,9 +52,13 @@ int CVLXDoc::SubstituteReferences(std::string& formula, float x) {
             const int curve = FindTableIndex(name);
             if (curve < 0 || curve >= kNumCurves)
                 return kMissingValue;
-            // The point at x when whole, the mean of the neighbours from a half on.
+            // The point at x when whole, the mean of the neighbours from a half on; outside
+            // the curve the nearest end. A live value can make x no number at all: that
+            // reads the first point, since an unresolved reference would count as a failed
+            // controller read and drop the link.
             auto pointAt = [&](double position) {
-                const double clamped = std::clamp(position, 0.0, kPointsPerCurve - 1.0);
+                const double clamped =
+                    std::isnan(position) ? 0.0 : std::clamp(position, 0.0, kPointsPerCurve - 1.0);
                 return static_cast<int>(Point(curve, static_cast<int>(clamped)));
             };
             replacement = std::to_string((pointAt(x) + pointAt(x + 0.5)) / 2);

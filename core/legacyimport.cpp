@@ -2,13 +2,13 @@
 // The transmission type named in the file selects a definition file through a map file
 // installed beside the program; the values then go into the variables and curves that
 // definition declares.
+#include "core/numbertext.h"
 #include "core/programpaths.h"
 #include "core/vlxdoc.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -60,25 +60,17 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 // "%hd": leading blanks, an optional sign and decimal digits; the value wraps to 16 bits
 // as the C library stores it. Returns false (value unchanged) when no number starts the line.
 bool ScanShort(const std::string& line, std::int16_t& value) {
-    const char* begin = line.c_str();
-    char* end = nullptr;
-    const long scanned = std::strtol(begin, &end, 10);
-    if (end == begin)
+    long long scanned = 0;
+    if (!TextScanner(line).Decimal(scanned))
         return false;
-    value = static_cast<std::int16_t>(
-        static_cast<std::uint16_t>(static_cast<unsigned long>(scanned) & 0xFFFFu));
+    value = Wrapped<std::int16_t>(scanned);
     return true;
 }
 
-// "%f": returns false (value unchanged) when no number starts the line.
+// "%f", with '.' as the decimal point whatever the locale: returns false (value unchanged)
+// when no number starts the line.
 bool ScanFloat(const std::string& line, float& value) {
-    const char* begin = line.c_str();
-    char* end = nullptr;
-    const float scanned = std::strtof(begin, &end);
-    if (end == begin)
-        return false;
-    value = scanned;
-    return true;
+    return TextScanner(line).Float(value);
 }
 
 // The file's lines after the first, read up front so that a file which ends early or

@@ -1,7 +1,6 @@
 #pragma once
 // Small text helpers with the C library's notion of white space, shared by the definition
 // engine and the formula bindings.
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -21,13 +20,6 @@ inline std::string_view Trim(std::string_view text) {
     text = TrimLeft(text);
     while (!text.empty() && IsCSpace(text.back()))
         text.remove_suffix(1);
-    return text;
-}
-
-// "%g": six significant digits, as values are shown and stored as text.
-inline std::string FormatG(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g", value);
     return text;
 }
 

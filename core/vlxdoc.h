@@ -269,7 +269,8 @@ public:
 
     // --- Curve settings and conversions --------------------------------------------
     int ReadGraphElementSettings(int curve);
-    // Recomputes the points of every proxy curve from its ProxyFormula.
+    // Recomputes the points of every proxy curve from its ProxyFormula (BuildMemoryImage
+    // does so on points it puts back afterwards).
     void ApplyProxyFormulas();
     int ResetGraphElement(int curve);
     std::uint8_t CurveToInternal(int curve, float value, int formulaSlot, std::int16_t offset,

@@ -74,7 +74,8 @@ void DropTimesOne(std::string& text) {
 
 // "(1)*" is dropped only where the (1) is the left factor of a product: not as a function
 // argument ("EXP(1)*x" is e times x), not as a divisor or exponent ("x/(1)*2", "2^(1)*3"),
-// and not behind a sign that belongs to such an operand ("6/-(1)*3").
+// and not behind a unary minus, which would then bind to the next factor alone ("-(1)*2^2"
+// is -4, "-2^2" is 4).
 void DropOneTimes(std::string& text) {
     constexpr std::string_view kPattern = "(1)*";
     if (text.find(kPattern) == std::string::npos)
@@ -92,8 +93,10 @@ void DropOneTimes(std::string& text) {
                 if (before == '(' || before == '+' || before == '*') {
                     safe = true;
                 } else if (before == '-') {
-                    const char sign = out.size() >= 2 ? out[out.size() - 2] : '\0';
-                    safe = sign != '/' && sign != '^';
+                    // Binary only when an operand ends right before it.
+                    const char left = out.size() >= 2 ? out[out.size() - 2] : '\0';
+                    safe = left != '\0' &&
+                           std::string_view("(+-*/^").find(left) == std::string_view::npos;
                 }
             }
             if (safe) {

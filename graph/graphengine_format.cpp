@@ -15,6 +15,12 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Whether c is one of the characters of set. A NUL byte is none of them: the C library
+// takes it for the end of the format, in the middle of a conversion if need be.
+bool IsOneOf(char c, const char* set) {
+    return c != '\0' && std::strchr(set, c) != nullptr;
+}
+
 // Reads a decimal field at format[i]; false when it exceeds kMaxFieldValue.
 bool ReadField(const std::string& format, std::size_t& i) {
     int value = 0;
@@ -47,7 +53,7 @@ bool IsPrintfFormatSafe(const std::string& format, std::span<const PrintfArg> ar
         if (format[i] == '%')
             continue;
 
-        while (i < format.size() && std::strchr("-+ #0", format[i]) != nullptr)
+        while (i < format.size() && IsOneOf(format[i], "-+ #0"))
             ++i;
         if (i < format.size() && format[i] == '*') {
             if (!consume(PrintfArg::kInt))
@@ -86,9 +92,9 @@ bool IsPrintfFormatSafe(const std::string& format, std::span<const PrintfArg> ar
         bool ok = false;
         if (conversion == 's')
             ok = shorts == 0 && !isLong && consume(PrintfArg::kText);
-        else if (std::strchr("fFeEgGaA", conversion) != nullptr)
+        else if (IsOneOf(conversion, "fFeEgGaA"))
             ok = shorts == 0 && consume(PrintfArg::kDouble);
-        else if (std::strchr("diouxX", conversion) != nullptr)
+        else if (IsOneOf(conversion, "diouxX"))
             ok = !isLong && consume(PrintfArg::kInt);
         else if (conversion == 'c')
             ok = shorts == 0 && !isLong && consume(PrintfArg::kInt);

@@ -15,6 +15,12 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// Whether c is one of the characters of set; a NUL byte, which ends the format for the C
+// library, is none of them.
+bool IsOneOf(char c, const char* set) {
+    return c != '\0' && std::strchr(set, c) != nullptr;
+}
+
 std::string TrimRight(std::string text) {
     while (!text.empty() && IsBlank(text.back()))
         text.pop_back();
@@ -73,7 +79,7 @@ bool FormatFitsDoubles(const std::string& format, int count) {
             return false;
         if (format[i] == '%')
             continue;
-        while (i < format.size() && std::strchr("-+ #0", format[i]) != nullptr)
+        while (i < format.size() && IsOneOf(format[i], "-+ #0"))
             ++i;
         if (!ReadField(format, i))
             return false;
@@ -84,7 +90,7 @@ bool FormatFitsDoubles(const std::string& format, int count) {
         }
         if (i < format.size() && format[i] == 'l')
             ++i;
-        if (i >= format.size() || std::strchr("fFeEgGaA", format[i]) == nullptr)
+        if (i >= format.size() || !IsOneOf(format[i], "fFeEgGaA"))
             return false;
         if (++used > count)
             return false;

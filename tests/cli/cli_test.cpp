@@ -1,9 +1,11 @@
 // vexa-cli as a user runs it: whole commands, their output and their exit codes.
+#include "support/decimalcomma.h"
 #include "support/docfixture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -33,8 +35,10 @@ struct Result {
 class Cli : public ::testing::Test {
 protected:
     Result Run(const std::string& arguments) { return RunIn(VEXA_CLI_FIXTURES, arguments); }
-    Result RunIn(const std::string& programDir, const std::string& arguments) {
-        const std::string command = std::string(VEXA_CLI) + " --program-dir " + programDir +
+    // environment: assignments put before the command, such as "LC_ALL=de_DE.UTF-8 ".
+    Result RunIn(const std::string& programDir, const std::string& arguments,
+                 const std::string& environment = "") {
+        const std::string command = environment + VEXA_CLI + " --program-dir " + programDir +
                                     " --settings " + dir.File("s.INI") + " " + arguments + " 2>" +
                                     dir.File("err.txt");
         Result result;
@@ -306,6 +310,48 @@ TEST_F(Cli, CalibrationSurvivesAWriteAndReadOverAPtyController) {
             }
         }
     }
+}
+
+// Reading over a serial port creates a Qt application object, which sets the user's locale;
+// the transmission definition the read then loads must still read "3.73" as 3.73.
+TEST_F(Cli, ReadOverASerialPortKeepsDecimalsUnderADecimalCommaLocale) {
+    const std::string locale = testing::DecimalCommaLocaleName();
+    if (locale.empty())
+        GTEST_SKIP() << testing::kNoDecimalCommaLocale;
+    // The shipped definitions, with a variable that only its default sets.
+    const std::filesystem::path shipped = std::filesystem::path(VEXA_CLI).parent_path();
+    const std::string program = dir.File("program");
+    std::filesystem::create_directories(program);
+    std::filesystem::copy(shipped / "PID2", program + "/PID2",
+                          std::filesystem::copy_options::recursive);
+    const std::string definition = program + "/PID2/3/4l60e.def";
+    std::string text = ReadFileBytes(definition);
+    const std::size_t line = text.find("\nAxleRatio F32");
+    ASSERT_NE(line, std::string::npos);
+    text.insert(line + 1, "Kept F32 0:0:x Def:3.73\n");
+    dir.Write("program/PID2/3/4l60e.def", text);
+
+    const SimProcess sim({"--identity", "2.1/3.4", "--baud", "115200"}, dir.File("pty.txt"));
+    ASSERT_FALSE(sim.Path().empty()) << "the simulator printed no pty path";
+    const std::string port = " --port " + sim.Path();
+    const Result identify = RunIn(program, "identify" + port);
+    if (identify.exitCode != 0 && Err().find("no serial port support") != std::string::npos)
+        GTEST_SKIP() << "this vexa-cli reaches no serial devices";
+    ASSERT_EQ(identify.exitCode, 0) << Err();
+    const std::string read = dir.File("read.gvr");
+    ASSERT_EQ(RunIn(program, "read" + port + " -o " + read, "LC_ALL=" + locale + " ").exitCode, 0)
+        << Err();
+
+    const Result info = RunIn(program, "info --json " + read);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(info.out, match,
+                                  std::regex("\"name\": \"Kept\"[^}]*\"value\": ([-0-9.e+]+)")))
+        << info.out.substr(0, 400);
+    const std::string value = match[1];
+    double kept = 0.0;
+    std::from_chars(value.data(), value.data() + value.size(), kept);
+    EXPECT_EQ(static_cast<float>(kept), 3.73f) << value;
+    EXPECT_NE(info.out.find("\"TransmissionType\": \"4L60E\""), std::string::npos);
 }
 
 #ifdef VEXA_HAVE_RENDER

@@ -3,10 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <regex>
+#include <vector>
+
 namespace vexa {
 namespace {
 
 using testing::DocFixture;
+
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
 // A controller link whose RAM symbols are a fixed table.
 struct SymbolLink : NullControllerLink {
@@ -48,6 +55,15 @@ TEST_F(Bindings, ReferencesAreReplacedByTheirValues) {
         {"T:Shift:", 1.0f, "20", 1000},
         {"T:Shift:", 1.5f, "25", 1000},
         {"T:Shift:", 1.4f, "20", 1000},
+        // Positions outside the curve take its nearest end; one that is no number (a live
+        // value) takes the first point.
+        {"T:Shift:", 8.7f, "95", 1000},
+        {"T:Shift:", 9.5f, "100", 1000},
+        {"T:Shift:", 12.0f, "100", 1000},
+        {"T:Shift:", -3.0f, "10", 1000},
+        {"T:Shift:", kInfinity, "100", 1000},
+        {"T:Shift:", -kInfinity, "10", 1000},
+        {"T:Shift:", std::numeric_limits<float>::quiet_NaN(), "10", 1000},
         {"F:Ratio:", 0.0f, "3.27", 1000},
         {"x+I:Speed", 0.0f, "x+1500", 1000},
         {"M:TPS:+M:RPM:", 0.0f, "42+2500", 2500},
@@ -60,6 +76,44 @@ TEST_F(Bindings, ReferencesAreReplacedByTheirValues) {
         EXPECT_EQ(Doc().SubstituteReferences(formula, c.x), c.result) << c.formula;
         EXPECT_EQ(formula, c.rewritten) << c.formula;
     }
+}
+
+// Formulas have no exponent notation, so a float is substituted as plain digits that read
+// back as the same float, whatever its magnitude.
+TEST_F(Bindings, FloatReferencesKeepTheirValueAtEveryMagnitude) {
+    std::vector<float> values = {0.0f,
+                                 1234567.0f,
+                                 3.27f,
+                                 0.1f,
+                                 std::numeric_limits<float>::max(),
+                                 std::numeric_limits<float>::denorm_min()};
+    for (int exponent = -149; exponent <= 127; ++exponent) {
+        const float lowest = std::ldexp(1.0f, exponent);
+        values.push_back(lowest);
+        values.push_back(std::ldexp(1.2345678f, exponent));
+        values.push_back(std::nextafter(2.0f * lowest, 0.0f)); // the binade's largest
+    }
+    const std::regex plain("-?[0-9]+(\\.[0-9]+)?");
+    for (const float magnitude : values) {
+        for (const float value : {magnitude, -magnitude}) {
+            if (!std::isfinite(value))
+                continue;
+            ASSERT_EQ(Doc().SetFloatVariable("Ratio", value), 1);
+            std::string formula = "F:Ratio:";
+            ASSERT_EQ(Doc().SubstituteReferences(formula, 0.0f), 1000);
+            EXPECT_TRUE(std::regex_match(formula, plain)) << formula;
+            int errorPosition = -1;
+            std::string errorText = "unset";
+            const double read = Doc().Parser().Evaluate(formula, 1.0, errorPosition, errorText, 1);
+            EXPECT_EQ(static_cast<float>(read), value) << formula;
+            EXPECT_EQ(errorPosition, 0) << formula;
+        }
+    }
+    // Large values used to be written as "1.23457e+06", which the parser reads as 1.23457.
+    ASSERT_EQ(Doc().SetFloatVariable("Ratio", 1234567.0f), 1);
+    std::string error;
+    ASSERT_EQ(Doc().ApplyFormula("F@Ratio = F:Ratio:*2", error), 1);
+    EXPECT_EQ(Doc().FindFloatVariable("Ratio").Get(), 2469134.0f);
 }
 
 TEST_F(Bindings, AssignmentFormulas) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -128,6 +129,67 @@ TEST_F(CalibrationFile, MismatchesMarkTheCalibrationUnmatched) {
     std::string failure;
     ASSERT_EQ(Doc().LoadFromBytes(bytes, failure), 1);
     EXPECT_EQ(Doc().DefinitionText, "");
+}
+
+// Opening compares the file with the definition installed for it: a different identity in
+// the definition, or a file from another revision, marks the calibration unmatched (so the
+// next controller check reloads the definitions); the revision is then brought up to date.
+TEST_F(CalibrationFile, OpeningMarksEveryDifferenceFromTheDefinitionUnmatched) {
+    auto replaced = [](const char* from, const char* to) {
+        std::string text = kDefinition;
+        text.replace(text.find(from), std::string_view(from).size(), to);
+        return text;
+    };
+    auto added = [&](const char* line) {
+        return replaced("Schema 2\n", (std::string("Schema 2\n") + line + "\n").c_str());
+    };
+    struct Case {
+        const char* name;
+        std::string definition; // installed when the file is opened
+        std::uint16_t revisionMajor;
+        std::uint16_t revisionMinor;
+        bool unmatched;
+    };
+    const Case cases[] = {
+        {"nothing differs", kDefinition, 3, 30, false},
+        {"ProdID", replaced("ProdID 7", "ProdID 8"), 3, 30, true},
+        {"Schema", replaced("Schema 2", "Schema 3"), 3, 30, true},
+        {"MinFWVer", added("MinFWVer 3.1"), 3, 30, true},
+        {"MaxFWVer", added("MaxFWVer 3.9"), 3, 30, true},
+        {"MinHWVer", added("MinHWVer 2"), 3, 30, true},
+        {"RevisionMajor", kDefinition, 2, 30, true},
+        {"RevisionMinor", kDefinition, 3, 29, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.Write("PID2/3/l4.def", kDefinition);
+        MakeDoc();
+        FillCalibration();
+        Doc().Identity.SetU16(IdentityBlock::kRevisionMajor, c.revisionMajor);
+        Doc().Identity.SetU16(IdentityBlock::kRevisionMinor, c.revisionMinor);
+        ASSERT_TRUE(Doc().OnSaveDocument(SavePath()));
+        dir.Write("PID2/3/l4.def", c.definition);
+        ASSERT_TRUE(Doc().OnOpenDocument(SavePath()));
+        EXPECT_EQ(Doc().Identity.FirmwareVersionMinor(), c.unmatched ? 0xFFFF : 3);
+        EXPECT_EQ(Doc().Identity.RevisionMajor(), 3);
+        EXPECT_EQ(Doc().Identity.RevisionMinor(), 30);
+    }
+}
+
+TEST_F(CalibrationFile, WithoutItsDefinitionFileACalibrationKeepsWhatItWasSavedWith) {
+    FillCalibration();
+    ASSERT_EQ(Doc().SetIntVariable("Speed", 1234), 1);
+    ASSERT_TRUE(Doc().OnSaveDocument(SavePath()));
+    const std::string saved = ReadFileBytes(SavePath());
+    const std::string definition = Doc().DefinitionText;
+    std::filesystem::remove(dir.File("PID2/3/l4.def"));
+
+    MakeDoc();
+    ASSERT_TRUE(Doc().OnOpenDocument(SavePath()));
+    EXPECT_EQ(Doc().DefinitionText, definition);
+    EXPECT_EQ(Doc().FindIntVariable("Speed").Get(), 1234);
+    EXPECT_EQ(Doc().Identity.FirmwareVersionMinor(), 3);
+    EXPECT_TRUE(Doc().SaveToBytes() == saved) << "the calibration changed on the way";
 }
 
 TEST_F(CalibrationFile, BadFilesLeaveTheCalibrationUnchanged) {

@@ -1,4 +1,5 @@
 #include "support/docfixture.h"
+#include "support/recordinggraph.h"
 
 #include <gtest/gtest.h>
 
@@ -220,17 +221,26 @@ TEST_F(Declarations, TooManySlotsRestartsOnceThenGivesUp) {
 }
 
 TEST_F(Declarations, FormulaListsAppendAndCapAtForty) {
-    std::string lines = "StoreFormulae:\nI@A = 1\nLoadFormulae:\nI@B = 2\n";
-    ASSERT_EQ(Declare(lines), 1);
+    ASSERT_EQ(Declare("StoreFormulae:\nI@A = 1\nLoadFormulae:\nI@B = 2\n"), 1);
     EXPECT_EQ(Doc().Declarations.StoreFormulaCount(), 1u);
     EXPECT_EQ(Doc().StoreFormulas[0], "I@A= 1");
     EXPECT_EQ(Doc().LoadFormulas[0], "I@B= 2");
 
-    lines = "StoreFormulae:\n";
+    // A second read appends to the lists it finds (after a file is opened, the file's
+    // formulas come first); a formula already held is not repeated. The store list stops
+    // at forty with one message.
+    std::string lines = "StoreFormulae:\nI@A = 1\n";
     for (int i = 0; i < 45; ++i)
-        lines += "I@A = " + std::to_string(i) + "\n";
-    ASSERT_EQ(Declare(lines), 1);
+        lines += "I@C = " + std::to_string(i) + "\n";
+    lines += "LoadFormulae:\nI@D = 3\n";
+    ASSERT_EQ(Declare(lines, 0, false), 1);
     EXPECT_EQ(Doc().Declarations.StoreFormulaCount(), 40u);
+    EXPECT_EQ(Doc().StoreFormulas[0], "I@A= 1");
+    EXPECT_EQ(Doc().StoreFormulas[1], "I@C= 0");
+    EXPECT_EQ(Doc().StoreFormulas[39], "I@C= 38");
+    EXPECT_EQ(Doc().Declarations.LoadFormulaCount(), 2u);
+    EXPECT_EQ(Doc().LoadFormulas[0], "I@B= 2");
+    EXPECT_EQ(Doc().LoadFormulas[1], "I@D= 3");
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].caption, "Error reading store formulas from definition file:");
 }
@@ -321,6 +331,77 @@ TEST_F(Declarations, AdjustCurvePointConvertsThroughTheFormulas) {
     EXPECT_FLOAT_EQ(Doc().AdjustCurvePoint(0, 4, 0.0f, delta), 156.0f);
     EXPECT_EQ(Doc().Point(0, 4), 780);
     EXPECT_EQ(delta, 3);
+}
+
+// The settings of a curve come from its GraphElement block in the tuning section.
+class GraphElementSettings : public Declarations {
+protected:
+    void SetUp() override {
+        Declarations::SetUp();
+        Doc().SetGraph(&graph);
+    }
+    // Reads curve 3's settings from a block holding lines.
+    int Read(const std::string& lines) {
+        Doc().DefinitionText = "\n[GraphicalTuning]\nGraphElement Trace {\n" + lines + "\n}";
+        std::string header;
+        EXPECT_EQ(Doc().FindSection("[GraphicalTuning]", 0), 1);
+        EXPECT_EQ(Doc().FindBlock("GraphElement", header, 0), 1);
+        return Doc().ReadGraphElementSettings(3);
+    }
+    testing::RecordingGraph graph;
+};
+
+TEST_F(GraphElementSettings, ConvTableIsReadPairByPair) {
+    ASSERT_EQ(Read("ConvTable 0 1.5, 128 -2.25,255 40,"), 1);
+    const auto& pairs = Doc().ConvTable[3];
+    EXPECT_EQ(pairs[0].raw, 0);
+    EXPECT_FLOAT_EQ(pairs[0].value, 1.5f);
+    EXPECT_EQ(pairs[1].raw, 128);
+    EXPECT_FLOAT_EQ(pairs[1].value, -2.25f);
+    EXPECT_EQ(pairs[2].raw, 255);
+    EXPECT_FLOAT_EQ(pairs[2].value, 40.0f);
+    EXPECT_EQ(pairs[3].raw, 0);
+
+    // A pair without its comma is not consumed, so it fills every remaining pair.
+    ASSERT_EQ(Read("ConvTable 7 0.5, 9 1.5"), 1);
+    EXPECT_EQ(pairs[0].raw, 7);
+    for (std::size_t i = 1; i < pairs.size(); ++i) {
+        EXPECT_EQ(pairs[i].raw, 9) << i;
+        EXPECT_FLOAT_EQ(pairs[i].value, 1.5f) << i;
+    }
+}
+
+TEST_F(GraphElementSettings, ResetEmptiesTheConversionsButKeepsThePadding) {
+    ASSERT_EQ(Read("TraceMode 1\nLink 5\nStoreToIntFormula x/4\nIntToStoreFormula x*4\n"
+                   "DispToIntFormula x\nIntToDispFormula x\nProxyFormula x+1\n"
+                   "PadEnable 1:3:Offset 2\nConvTable 1 2.5,"),
+              1);
+    ASSERT_EQ(Doc().ResetGraphElement(3), 1);
+    const CurveSettings& curve = Doc().Curve(3);
+    EXPECT_EQ(curve.TraceMode, 0);
+    for (const std::string* text :
+         {&curve.StoreToIntFormula, &curve.IntToStoreFormula, &curve.DispToIntFormula,
+          &curve.IntToDispFormula, &curve.ProxyFormula})
+        EXPECT_EQ(*text, "");
+    EXPECT_EQ(curve.PadEnable, "1:3:Offset 2");
+    EXPECT_EQ(Doc().ConvTable[3][0].raw, 0);
+    EXPECT_FLOAT_EQ(Doc().ConvTable[3][0].value, 0.0f);
+    EXPECT_EQ(graph.links.back(), std::make_pair(3, 3));
+}
+
+// The graph shows each point converted to internal units and from there to display units.
+TEST_F(GraphElementSettings, CurvesReachTheGraphThroughTheStoreAndDisplayFormulas) {
+    CurveSettings& curve = Doc().Curve(3);
+    curve.TraceMode = 1;
+    // Every slot different, so a wrong one shows in the value.
+    curve.StoreToIntFormula = "x/10";
+    curve.IntToStoreFormula = "x*7";
+    curve.DispToIntFormula = "x*3";
+    curve.IntToDispFormula = "x*2";
+    Doc().Point(3, 4) = 1000;
+    Doc().LoadCurvesIntoGraph();
+    EXPECT_DOUBLE_EQ(graph.values[3 * 10 + 4], 200.0);
+    EXPECT_EQ(graph.ranges.size(), static_cast<std::size_t>(kNumCurves));
 }
 
 } // namespace

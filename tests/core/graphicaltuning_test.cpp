@@ -31,7 +31,7 @@ const char* const kDefinition =
     "[Declarations]\n$TotalBlockSize 64\n$DynamicBlockSize 1\n$NumDynamicTableCells 1\n"
     "$NumDynamicTableEntries 1\n$DynamicBlockStart 0\n$DynamicBlockLayout 0\n"
     "$DynamicInterpolation 1\n$StaticBlockSize 32\n$StaticBlockStart 32\n$NVMType 0\n"
-    "Mode I16 1:0:x Def:1\nLinked I16 1:2:x Def:0\n"
+    "Mode I16 1:0:x Def:1\nLinked I16 1:2:x Def:0\nProxied T8 10:5:x NVM:10:0:1\n"
     "[GraphicalTuning]\n"
     "GraphElement Label {\nDisplayName Shift Curves\n}\n"
     "GraphElement Trace {\nTraceNum 0\nTraceColor 0x0000FF\nEnableButton 0\nDisplayName 1-2\n"
@@ -41,7 +41,7 @@ const char* const kDefinition =
     "GraphElement Trace {\nTraceNum 4\nEnableButton 1\nDisplayName Solo\n"
     "SingleLabelEnable @Mode I:1\n}\n"
     "GraphElement Trace {\nTraceNum 5\nEnableButton 2\nDisplayName Proxy\nProxyEnable @Mode I:1\n"
-    "ProxyFormula x+10\n}\n"
+    "ProxyFormula x+10\nTraceMode 2\n}\n"
     "GraphElement Trace {\nTraceNum 6\nEnableButton -1\nTraceMode 3\n}\n"
     "GraphElement TraceLinkButton {\nDisplayName Link\nEnableCondition @Linked I:1\n}\n"
     "GraphElement ControlButton {\nDisplayName Mode\nBackColor 0x808080\n"
@@ -124,12 +124,21 @@ TEST_F(GraphicalTuning, ConditionsAreReevaluatedOnEveryBuild) {
     EXPECT_FALSE(doc->IsModified()); // conditions are tested, never applied
 }
 
-TEST_F(GraphicalTuning, ProxyCurvesFollowTheirFormulaInTheImage) {
+TEST_F(GraphicalTuning, ProxyCurvesFollowTheirFormulaInTheImageOnly) {
     ASSERT_EQ(BuildGraphicalTuning(*doc, controls), 1);
     doc->Point(5, 3) = 100;
+    const std::string calibration = doc->SaveToBytes();
     std::vector<std::uint8_t> image(64, 0);
     ASSERT_EQ(doc->BuildMemoryImage(image), 1);
-    EXPECT_EQ(doc->Point(5, 3), 110);
+    EXPECT_EQ(image[3], 110);
+    // The calibration keeps its own point, so a second build (a retried write) sends the
+    // same image instead of adding 10 again.
+    EXPECT_EQ(doc->Point(5, 3), 100);
+    EXPECT_TRUE(doc->SaveToBytes() == calibration) << "building the image changed the file";
+    std::vector<std::uint8_t> again(64, 0);
+    ASSERT_EQ(doc->BuildMemoryImage(again), 1);
+    EXPECT_EQ(again, image);
+    EXPECT_FALSE(doc->IsModified());
 }
 
 TEST_F(GraphicalTuning, NoSectionMeansNoControls) {

@@ -1,3 +1,4 @@
+#include "support/decimalcomma.h"
 #include "support/docfixture.h"
 
 #include <gtest/gtest.h>
@@ -195,6 +196,20 @@ TEST_F(LegacyImport, FloatsThatAreNotPositiveOrDoNotScan) {
     }
 }
 
+TEST_F(LegacyImport, FloatsReadAPointUnderADecimalCommaLocale) {
+    testing::ScopedDecimalCommaLocale locale;
+    if (!locale.Active())
+        GTEST_SKIP() << testing::kNoDecimalCommaLocale;
+    ASSERT_TRUE(Open(FullFileWith({{kAxleRatioLine, "3.73"},
+                                   {kTireDiamLine, "28.5"},
+                                   {kFourWheelDriveLine, "1"},
+                                   {kLowRangeCalLine, "1"},
+                                   {kLowRangeRatioLine, "2.72"}})));
+    EXPECT_EQ(Float("AxleRatio"), 3.73f);
+    EXPECT_EQ(Float("TireDiam"), 28.5f);
+    EXPECT_EQ(Float("AuxRangeRatio"), 2.72f);
+}
+
 TEST_F(LegacyImport, AuxRangeRatioNeedsFourWheelDriveLowRangeAndARatio) {
     struct Case {
         const char* fourWheelDrive;
@@ -220,17 +235,27 @@ TEST_F(LegacyImport, AuxRangeRatioNeedsFourWheelDriveLowRangeAndARatio) {
 }
 
 TEST_F(LegacyImport, A4L80ESetsSyconfig2Bit0WhateverItsFlag) {
-    std::string def = LegacyFixture("legacy.def");
-    def.replace(def.find("TransmissionType 4L60E"), 22, "TransmissionType 4L80E");
-    f.dir.Write("PID2/3/4l80e.def", def);
+    // The file's own type or the type of the definition it maps to may name the 4L80E, and
+    // either sets the bit: these definitions disagree with the files that map to them.
+    auto definitionOfType = [](const std::string& type) {
+        std::string def = LegacyFixture("legacy.def");
+        def.replace(def.find("TransmissionType 4L60E"), 22, "TransmissionType " + type);
+        return def;
+    };
+    f.dir.Write("PID2/3/4l80e.def", definitionOfType("4L60E"));
+    f.dir.Write("PID2/3/4l60ehd.def", definitionOfType("4L80E"));
     struct Case {
         const char* type;
         const char* flag;
         int syconfig2;
     };
     const Case cases[] = {
+        // The file's type.
         {"\"4L80E\"", "0", 0x03},
         {"\"4L80E\"", "1", 0x03},
+        // The definition's type.
+        {"\"4L60E-HD\"", "0", 0x03},
+        // Neither: the flag decides.
         {"\"4L60E\"", "0", 0x02},
         {"\"4L60E\"", "1", 0x03},
     };

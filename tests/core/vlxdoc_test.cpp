@@ -1,5 +1,6 @@
 #include "core/programpaths.h"
 #include "support/docfixture.h"
+#include "support/recordinggraph.h"
 
 #include <gtest/gtest.h>
 
@@ -7,23 +8,7 @@ namespace vexa {
 namespace {
 
 using testing::DocFixture;
-
-// A graph that records what the document asks of it.
-struct RecordingGraph : CurveGraph {
-    void SetTraceVisible(int trace, bool visible) override {
-        visibleCalls.push_back({trace, visible});
-    }
-    void SetValue(int trace, int point, double value) override {
-        values[static_cast<std::size_t>(trace * 10 + point)] = value;
-    }
-    void UpdateTraceRange(int trace) override { ranges.push_back(trace); }
-    void SetLink(int trace, int linked) override { links.push_back({trace, linked}); }
-
-    std::vector<std::pair<int, bool>> visibleCalls;
-    std::array<double, 500> values{};
-    std::vector<int> ranges;
-    std::vector<std::pair<int, int>> links;
-};
+using testing::RecordingGraph;
 
 const char* const kGenericInit = "[ApplicationID]\n"
                                  "LogicalName Generic\n"

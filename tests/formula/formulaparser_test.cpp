@@ -341,7 +341,7 @@ TEST(FormulaParser, SimplifiedText) {
 }
 
 // Dropping "(1)" next to a "*" must never change the value: a (1) that is a function
-// argument, a divisor, an exponent or the base of a power stays.
+// argument, a divisor, an exponent, the base of a power or behind a unary minus stays.
 TEST(FormulaParser, SimplificationKeepsTheValueOfMultiplicationsByOne) {
     const std::vector<std::pair<std::string, double>> cases = {
         {"EXP(1)*x", 3 * std::exp(1.0)},
@@ -354,6 +354,12 @@ TEST(FormulaParser, SimplificationKeepsTheValueOfMultiplicationsByOne) {
         {"x*(1)^2*(1)", 3},
         {"-(1)*x", -3},
         {"2*-(1)*x", -6},
+        // Behind a unary minus the minus would bind to the next factor alone.
+        {"-(1)*2^2", -4},
+        {"2*-(1)*3^2", -18},
+        {"1+-(1)*x^2", -8},
+        {"-(1)*-3*2", 6},
+        {"x-(1)*2^2", -1},
     };
     for (const auto& [formula, value] : cases) {
         SCOPED_TRACE(formula);

@@ -54,6 +54,16 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"%256s", false}, FormatCase{"%s %.256f", false},
         FormatCase{"%99999999999999999999s", false}));
 
+// Formats come from definition files and may hold a NUL byte, where the C library stops
+// reading the format: it never counts as a flag or a conversion.
+TEST(PrintfFormatTest, ANulByteIsNeverPartOfAConversion) {
+    for (const std::string& format : {std::string("%s%.\0\0\x7f", 7), std::string("%s %\0d", 6),
+                                      std::string("%s %-\0", 6), std::string("%s %5\0", 6)})
+        EXPECT_FALSE(IsCalloutFormatSafe(format)) << format.size();
+    // Conversions complete before it are all the library sees.
+    EXPECT_TRUE(IsCalloutFormatSafe(std::string("%s %.1f\0tail", 12)));
+}
+
 TEST(PrintfFormatTest, ChecksAgainstTheGivenArgumentList) {
     const PrintfArg ints[] = {PrintfArg::kInt, PrintfArg::kInt};
     EXPECT_TRUE(IsPrintfFormatSafe("%d/%i", ints));

@@ -161,6 +161,26 @@ TEST_F(Polling, CrosshairFollowsItsFormula) {
                                                  {PollDisplay::kCrosshairYId, "", 5.0f}}));
 }
 
+// A live value can be no number (ARCOSH of -2 here); a crosshair that looks it up on a curve
+// then takes the curve's first point, and polling goes on.
+TEST_F(Polling, ACrosshairOnACurveSurvivesAValueThatIsNoNumber) {
+    Start(SimOptions{}, 0,
+          {{"live.def",
+            testing::LayoutDefinition(
+                "LiveBox", 8, 0, "Shift T8 10:7:x Def:10,20,30,40,50,60,70,80,90,100,\n",
+                "[DataItems]\n" + Item("NumericValue",
+                                       "DefMonState 1\nDisplayFormula ARCOSH(M:\\105 -3)\n"
+                                       "CrosshairMode X\nCrosshairFormula T:Shift:\n"))}});
+    ChooseType("live.def");
+    ASSERT_EQ(doc->Controller().CheckController(0, 1), 1);
+    SetRam(0x69, 1);
+    ASSERT_EQ(controller->start_polling(&display), 1);
+    Tick(2);
+    ASSERT_EQ(display.shown.size(), 4u);
+    EXPECT_EQ(display.shown[1], (Shown{PollDisplay::kCrosshairXId, "", 10.0f}));
+    EXPECT_EQ(controller->Monitor().is_connected(), 1);
+}
+
 TEST_F(Polling, FailedPollDisconnectsAndResumesAtTheLastItem) {
     StartWith("[DataItems]\n" + Item("NumericValue", "DefMonState 1\nDisplayFormula M:\\105\n") +
               Item("NumericValue", "DefMonState 1\nNumTicks 2\nDisplayFormula M:NOSUCHNAME\n") +

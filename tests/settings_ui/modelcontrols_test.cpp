@@ -21,6 +21,9 @@ TEST(FormatFitsDoubles, AcceptsOnlyDoubleConversionsUpToTheCount) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(FormatFitsDoubles(c.format, c.count), c.fits) << c.format;
+    // A NUL byte ends the format for the C library, in the middle of a conversion too.
+    for (const std::string& format : {std::string("%.\0", 3), std::string("%-\0f", 4)})
+        EXPECT_FALSE(FormatFitsDoubles(format, 1)) << format.size();
 }
 
 TEST(ResolveProgramFile, KeepsNamesInsideTheProgramDirectory) {

@@ -399,6 +399,23 @@ TEST_F(AppTest, ASecondCopyIsRefusedWhileTheFirstRuns) {
         close(fd);
 }
 
+TEST_F(AppTest, ALockThatCannotBeTakenIsReportedAndTheProgramStarts) {
+    AppOptions options = Options();
+    options.singleInstance = true;
+    options.lockPath = dir.File("no-such-folder/copy.lock");
+    app = std::make_unique<CVLXApp>(std::move(options));
+    EXPECT_TRUE(app->InitInstance());
+    ASSERT_EQ(script.shown.size(), 1u);
+    EXPECT_EQ(script.shown[0].caption, "Running Copy Check Error:");
+    EXPECT_EQ(script.shown[0].flags, unsigned{kMbIconExclamation});
+    EXPECT_NE(script.shown[0].text.find("could not check whether another copy"), std::string::npos);
+    // Names the file and why it failed.
+    EXPECT_NE(script.shown[0].text.find(dir.File("no-such-folder/copy.lock")), std::string::npos)
+        << script.shown[0].text;
+    ASSERT_NE(app->Frame(), nullptr);
+    EXPECT_TRUE(Frame().isVisible());
+}
+
 TEST_F(AppTest, ACalibrationNamedOnTheCommandLineIsOpened) {
     Start();
     LoadDemo(Doc());
