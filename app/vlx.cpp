@@ -4,6 +4,7 @@
 
 #include "app/commandline.h"
 #include "app/comselectdlg.h"
+#include "app/printswitch.h"
 #include "app/qttimerservice.h"
 #include "app/transtypedlg.h"
 #include "core/settingskeys.h"
@@ -114,6 +115,8 @@ bool OptionsFromCommandLine(const std::vector<std::string>& args, const char* ar
         ResolveProgramPaths(CurrentPathEnvironment(argv0), line.overrides, IsDirectoryWritable);
     options.demo = line.demo;
     options.fileName = line.fileName;
+    options.print = line.print;
+    options.printerName = line.printerName;
     return true;
 }
 
@@ -136,6 +139,8 @@ CVLXApp::~CVLXApp() {
     frame_.reset();
     launcher_.reset();
     doc_.reset();
+    // The mail program has had the whole session to read the copies it was given.
+    RemoveSupportMailCopies();
 }
 
 bool CVLXApp::InitInstance() {
@@ -209,6 +214,10 @@ bool CVLXApp::InitInstance() {
     } else {
         OnFileNew();
     }
+    if (options_.print) {
+        exitCode_ = PrintFromCommandLine(*frame_->View(), options_.printerName) ? 0 : 1;
+        return false;
+    }
     UpdateTitle();
     frame_->show();
     frame_->UpdateCommandUI();
@@ -233,7 +242,8 @@ void CVLXApp::CreateControllerLink() {
     // With the virtual controller chosen for the run, a controller on USB stays unused.
     if (options_.usbLink && !options_.demo) {
         hidBackend_ = std::make_unique<HidapiBackend>();
-        hid_ = std::make_unique<CHidDevice>(*hidBackend_);
+        const UsbIds ids = UsbIdsFromSettings(overlay_);
+        hid_ = std::make_unique<CHidDevice>(*hidBackend_, ids.vendor, ids.product);
     }
 #endif
     std::unique_ptr<ByteTransport> port =
@@ -551,7 +561,8 @@ void CVLXApp::WriteDesktopShortcut(const std::string& programDir) {
 }
 
 void CVLXApp::ShowStartupDialogs(bool about, bool gettingStarted) {
-    if (!options_.startupDialogs)
+    // A print from the command line runs without a window to greet.
+    if (!options_.startupDialogs || options_.print)
         return;
     if (about) {
         CAboutDlg dialog(overlay_, options_.paths.programDir);
