@@ -471,6 +471,7 @@ int CVLXApp::SelectedTable() const {
 }
 
 void CVLXApp::OnSelectTable(int table) {
+    ChangeScope step(*doc_, "Read/Write Table #" + std::to_string(table + 1));
     doc_->Display.SetI32(DisplayBlock::kSelectedNVMTable, table);
     doc_->SetModifiedFlag();
 }
@@ -491,6 +492,8 @@ void CVLXApp::OnReadCalibration() {
         return;
     // The readback is named after its table; it does not join the recent files.
     SetPathName(ReadbackPathName(pathName_, SelectedTable()), false);
+    // The read and the rebuild after it are one step of the history.
+    ChangeScope step(*doc_, "Read Calibration from Controller");
     RunTransfer(0);
     doc_->RefreshViews(1);
     controller_->RefreshSettingsSheet(0);

@@ -325,6 +325,7 @@ bool CVLXDoc::OnOpenDocument(const std::string& path) {
     const int result = LoadFromBytes(bytes, failure);
     if (result == 1) {
         SetModifiedFlag(false);
+        ClearHistory();
         return true;
     }
     RestoreState(*before);

@@ -57,6 +57,20 @@ std::string CommandPrompt(int id) {
         return "Quit the application; prompts to save documents\nExit";
     case kIdEditUndo:
         return "Undo the last action\nUndo";
+    case kIdEditRedo:
+        return "Redo the previously undone action\nRedo";
+    case kIdEditSetTo:
+        return "Set the selected curve points to one value\nSet To";
+    case kIdEditAdd:
+        return "Add a value to each selected curve point\nAdd";
+    case kIdEditScale:
+        return "Scale the selected curve points by a percentage\nScale";
+    case kIdEditInterpolate:
+        return "Put the selected points between the first and the last selected point of each "
+               "curve on a straight line\nInterpolate";
+    case kIdEditSmooth:
+        return "Smooth the selected points between the first and the last selected point of "
+               "each curve with their neighbours\nSmooth";
     case kIdEditCut:
         return "Cut the selection and put it on the Clipboard\nCut";
     case kIdEditCopy:

@@ -41,6 +41,14 @@ enum CommandId : int {
     kIdPrevPane = 57681,
     kIdViewToolbar = 59392,
     kIdViewStatusBar = 59393,
+
+    // Undo history and the operations on selected curve points.
+    kIdEditRedo = 57644,
+    kIdEditSetTo = 32830,
+    kIdEditAdd = 32831,
+    kIdEditScale = 32832,
+    kIdEditInterpolate = 32833,
+    kIdEditSmooth = 32834,
 };
 
 // Help contexts: the main window itself, and command help for a control id (0x10000 + id).

@@ -10,8 +10,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vexa {
@@ -124,6 +126,17 @@ bool IsPrintfFormatSafe(const std::string& format, std::span<const PrintfArg> ar
 // The callout format's arguments: x label, value, x label, stored value rounded to 10,
 // stored value.
 bool IsCalloutFormatSafe(const std::string& format);
+
+// Operations on the selected points, offered by the Edit menu and the graph's context menu.
+enum class PointOperation { kSetTo, kAdd, kScale, kInterpolate, kSmooth };
+
+// Display values as clipboard text: separated by tabs, each the shortest text that reads
+// back as the same float, with '.' as the decimal point.
+std::string FormatPointValues(std::span<const double> values);
+// Values from clipboard text: separated by tabs, line breaks, spaces or semicolons, so a
+// spreadsheet row or column pastes; a decimal comma reads as a point. nullopt when a piece
+// is not a finite number, or when there is none.
+std::optional<std::vector<double>> ParsePointValues(std::string_view text);
 
 namespace graphdetail {
 
@@ -285,6 +298,23 @@ public:
     // The callback when installed, otherwise the default adjuster.
     float AdjustValue(int trace, int point, float proposed, std::int16_t& delta);
 
+    // Operations on the selection -----------------------------------------------------
+    // The engine changes nothing here: it says which points get which display value, in
+    // trace and point order, and the document stores them, snapped to what each curve can
+    // hold. argument is the value (Set To), the offset (Add) or the percentage (Scale).
+    // Interpolate and Smooth keep the first and last selected point of each trace and
+    // change the selected points between them: Interpolate to the straight line between
+    // the two, Smooth to the mean of each point and its two neighbours as they were.
+    std::vector<CurvePointValue> OperationValues(PointOperation op, double argument) const;
+    // Where pasted values go, always into the current trace (in link mode a click selects
+    // points of other curves too): into its selected points in order when more than one is
+    // selected, otherwise from the cursor point (the first point without a cursor) on; as
+    // far as values and points last. Empty without a current trace that is visible.
+    std::vector<CurvePointValue> PasteValues(std::span<const double> values) const;
+    // The selected points of the current trace, in point order: what Copy takes.
+    std::vector<double> CopyValues() const;
+    int SelectedPointCount() const;
+
     int GetCurrentTrace() const { return currentTrace_; }
     int GetCursorColumn() const { return cursorColumn_; }
     int GetDragColumn() const { return dragColumn_; }
@@ -359,6 +389,7 @@ public:
         engine_.SetTraceText(trace, name, calloutFormat);
     }
     void SetLinkMode(int mode) override { engine_.SetLinkMode(mode); }
+    std::string TraceName(int trace) const override { return engine_.GetTraceName(trace); }
 
 private:
     CGraphEngine& engine_;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 namespace vexa {
 
@@ -141,6 +142,10 @@ int CVLXController::SelectedTable() const {
 }
 
 int CVLXController::TransferCalibration(int direction) {
+    // A read replaces the calibration: one step of the history, whatever it changes.
+    std::optional<ChangeScope> readStep;
+    if (direction != 1)
+        readStep.emplace(doc_, "Read Calibration from Controller");
     CTCS_Monitor::Exchange exchange(*monitor_);
     const bool write = direction == 1;
     const char* caption = write ? "Calibration Write Error:" : "Calibration Read Error:";

@@ -64,7 +64,8 @@ TEST_F(AppTest, MenusListTheCommandsInOrderWithTheirAccelerators) {
          "Recent File",
          "-",
          "E&xit"},
-        {"&Edit", "&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"},
+        {"&Edit", "&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
+         "&Paste\tCtrl+V", "-", "&Set To...", "&Add...", "Sca&le...", "&Interpolate", "S&mooth"},
         {"&View", "&Toolbar", "&Status Bar", "&Dashboard", "Initial Setup &Wizard",
          "&Configure System Settings", "Co&mmunication Setup..."},
         {"&Help", "&Help Topics", "-", "&Getting Started...",
@@ -79,6 +80,7 @@ TEST_F(AppTest, MenusListTheCommandsInOrderWithTheirAccelerators) {
         return list.join(QStringLiteral(", ")).toStdString();
     };
     EXPECT_EQ(keys(kIdEditUndo), "Ctrl+Z, Alt+Backspace");
+    EXPECT_EQ(keys(kIdEditRedo), "Ctrl+Y, Ctrl+Shift+Z");
     EXPECT_EQ(keys(kIdEditCut), "Ctrl+X, Shift+Del");
     EXPECT_EQ(keys(kIdEditCopy), "Ctrl+C, Ctrl+Ins");
     EXPECT_EQ(keys(kIdEditPaste), "Ctrl+V, Shift+Ins");
