@@ -16,6 +16,7 @@ enum MessageBoxFlags : unsigned {
     kMbIconQuestion = 0x20,
     kMbIconExclamation = 0x30,
     kMbIconInformation = 0x40,
+    kMbDefButton2 = 0x100, // the second button is the default (No of Yes/No)
     kMbTaskModal = 0x2000,
 };
 
@@ -32,8 +33,7 @@ public:
 
     // Shows a modal message box and returns the button pressed (kIdOk, kIdYes, ...).
     // texts are 8-bit, shown as Windows-1252.
-    virtual int MessageBox(const std::string& text, const std::string& caption,
-                           unsigned flags) = 0;
+    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
     // Whether a main window with a status bar exists; the document skips view work
     // while it does not.
     virtual bool HasFrame() const = 0;

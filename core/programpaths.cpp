@@ -96,6 +96,7 @@ PathEnvironment CurrentPathEnvironment(const char* argv0) {
     if (!ec)
         environment.programPath = self.string();
     environment.xdgConfigHome = EnvironmentValue("XDG_CONFIG_HOME");
+    environment.xdgDataHome = EnvironmentValue("XDG_DATA_HOME");
     environment.home = EnvironmentValue("HOME");
     if (environment.home.empty()) {
         struct passwd entry {};
@@ -118,6 +119,14 @@ std::string UserConfigDirectory(const PathEnvironment& environment) {
         return JoinStoredPath(environment.xdgConfigHome, "vexa");
     if (!environment.home.empty())
         return JoinStoredPath(JoinStoredPath(environment.home, ".config"), "vexa");
+    return {};
+}
+
+std::string UserDataDirectory(const PathEnvironment& environment) {
+    if (!environment.xdgDataHome.empty() && environment.xdgDataHome.front() == '/')
+        return JoinStoredPath(environment.xdgDataHome, "vexa");
+    if (!environment.home.empty())
+        return JoinStoredPath(JoinStoredPath(environment.home, ".local/share"), "vexa");
     return {};
 }
 
@@ -144,6 +153,9 @@ ProgramPaths ResolveProgramPaths(const PathEnvironment& environment, const PathO
 
     paths.ramDumpFile = JoinStoredPath(
         programDirWritable ? paths.programDir : DirectoryOf(paths.settingsFile), "RAMDump.txt");
+    const std::string data = UserDataDirectory(environment);
+    paths.restorePointDir =
+        JoinStoredPath(data.empty() ? DirectoryOf(paths.settingsFile) : data, "restore-points");
     return paths;
 }
 

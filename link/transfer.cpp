@@ -60,6 +60,19 @@ std::string TransferLayoutProblem(const DeclarationsBlock& declarations) {
     return {};
 }
 
+int LoadReadbackDefinition(CVLXDoc& doc, std::span<const std::uint8_t> image,
+                           const TransmissionChooser& chooser) {
+    CTransReadbackDecoder decoder(chooser);
+    std::string definition;
+    if (!decoder.DetectTransmissionType(doc.DefinitionDir, definition, image))
+        return 0;
+    doc.Header[kDefinitionFileName] = definition;
+    doc.LoadDefinitionFile(JoinStoredPath(doc.DefinitionDir, definition));
+    doc.ReadApplicationID();
+    doc.ReadDeclarations(0);
+    return 1;
+}
+
 void CVLXController::ReportProgress(int done, int total) {
     if (progress_)
         progress_(done, total);
@@ -123,24 +136,24 @@ int CVLXController::TransferCalibration(int direction) {
                              caption, kTransferMessageFlags);
             return 0;
         }
+        // What the table holds is kept before anything is sent.
+        if (!MakeRestorePoint(table))
+            return 0;
         if (!transfer() && !transfer()) {
             doc_.ShowMessage(error,
                              nvmType == 0 ? "EEPROM Byte Write Error:" : "Flash Write Error:",
                              kTransferMessageFlags);
             return 0;
         }
+        if (!lastRestorePoint_.empty())
+            doc_.SetStatusText(TableText(true, true, table) +
+                               " Restore point: " + StoredFileName(lastRestorePoint_));
         return 1;
     }
 
     if (!transfer())
         return 0;
-    CTransReadbackDecoder decoder(chooser_);
-    std::string definition;
-    if (decoder.DetectTransmissionType(doc_.DefinitionDir, definition, image)) {
-        doc_.Header[kDefinitionFileName] = definition;
-        doc_.LoadDefinitionFile(JoinStoredPath(doc_.DefinitionDir, definition));
-        doc_.ReadApplicationID();
-        doc_.ReadDeclarations(0);
+    if (LoadReadbackDefinition(doc_, image, chooser_)) {
         doc_.RefreshViews(1);
         RefreshSettingsSheet(0);
     }

@@ -30,9 +30,10 @@ TEST(ProgramPaths, SettingsFileIsNamedAfterTheProgram) {
 }
 
 TEST(ProgramPaths, LocationsFollowWritabilityAndOverrides) {
-    const PathEnvironment env{"/opt/vexa/Tuner.exe", "/home/u/.cfg", "/home/u"};
-    const PathEnvironment noXdg{"/opt/vexa/Tuner.exe", "", "/home/u"};
-    const PathEnvironment relativeXdg{"/opt/vexa/Tuner.exe", "cfg", "/home/u"};
+    const PathEnvironment env{"/opt/vexa/Tuner.exe", "/home/u/.cfg", "/home/u", "/home/u/.data"};
+    const PathEnvironment noXdg{"/opt/vexa/Tuner.exe", "", "/home/u", ""};
+    const PathEnvironment relativeXdg{"/opt/vexa/Tuner.exe", "cfg", "/home/u", "data"};
+    const PathEnvironment noHome{"/opt/vexa/Tuner.exe", "", "", ""};
     const struct {
         const char* name;
         PathEnvironment environment;
@@ -44,38 +45,54 @@ TEST(ProgramPaths, LocationsFollowWritabilityAndOverrides) {
          env,
          {},
          {"/opt/vexa"},
-         {"/opt/vexa", "/opt/vexa/Tuner.INI", "/opt/vexa/RAMDump.txt", false}},
+         {"/opt/vexa", "/opt/vexa/Tuner.INI", "/opt/vexa/RAMDump.txt", false,
+          "/home/u/.data/vexa/restore-points"}},
         {"read-only install",
          env,
          {},
          {},
-         {"/opt/vexa", "/home/u/.cfg/vexa/Tuner.INI", "/home/u/.cfg/vexa/RAMDump.txt", true}},
+         {"/opt/vexa", "/home/u/.cfg/vexa/Tuner.INI", "/home/u/.cfg/vexa/RAMDump.txt", true,
+          "/home/u/.data/vexa/restore-points"}},
         {"no XDG_CONFIG_HOME",
          noXdg,
          {},
          {},
-         {"/opt/vexa", "/home/u/.config/vexa/Tuner.INI", "/home/u/.config/vexa/RAMDump.txt", true}},
+         {"/opt/vexa", "/home/u/.config/vexa/Tuner.INI", "/home/u/.config/vexa/RAMDump.txt", true,
+          "/home/u/.local/share/vexa/restore-points"}},
         {"relative XDG_CONFIG_HOME ignored",
          relativeXdg,
          {},
          {},
-         {"/opt/vexa", "/home/u/.config/vexa/Tuner.INI", "/home/u/.config/vexa/RAMDump.txt", true}},
+         {"/opt/vexa", "/home/u/.config/vexa/Tuner.INI", "/home/u/.config/vexa/RAMDump.txt", true,
+          "/home/u/.local/share/vexa/restore-points"}},
         {"--settings",
          env,
          {"", "/etc/t.ini"},
          {"/opt/vexa"},
-         {"/opt/vexa", "/etc/t.ini", "/opt/vexa/RAMDump.txt", false}},
+         {"/opt/vexa", "/etc/t.ini", "/opt/vexa/RAMDump.txt", false,
+          "/home/u/.data/vexa/restore-points"}},
         {"--settings, read-only install",
          env,
          {"", "/srv/t.ini"},
          {},
-         {"/opt/vexa", "/srv/t.ini", "/srv/RAMDump.txt", false}},
+         {"/opt/vexa", "/srv/t.ini", "/srv/RAMDump.txt", false,
+          "/home/u/.data/vexa/restore-points"}},
         {"--program-dir",
          env,
          {"/data/v", ""},
          {"/data/v"},
-         {"/data/v", "/data/v/Tuner.INI", "/data/v/RAMDump.txt", false}},
-        {"both", env, {"/data/v/", "s.ini"}, {}, {"/data/v/", "s.ini", "./RAMDump.txt", false}},
+         {"/data/v", "/data/v/Tuner.INI", "/data/v/RAMDump.txt", false,
+          "/home/u/.data/vexa/restore-points"}},
+        {"both",
+         env,
+         {"/data/v/", "s.ini"},
+         {},
+         {"/data/v/", "s.ini", "./RAMDump.txt", false, "/home/u/.data/vexa/restore-points"}},
+        {"no home, --settings",
+         noHome,
+         {"", "/srv/t.ini"},
+         {"/opt/vexa"},
+         {"/opt/vexa", "/srv/t.ini", "/opt/vexa/RAMDump.txt", false, "/srv/restore-points"}},
     };
     for (const auto& c : cases) {
         const auto writable = [&](const std::string& dir) { return c.writable.count(dir) != 0; };
@@ -84,6 +101,7 @@ TEST(ProgramPaths, LocationsFollowWritabilityAndOverrides) {
         EXPECT_EQ(paths.settingsFile, c.expected.settingsFile) << c.name;
         EXPECT_EQ(paths.ramDumpFile, c.expected.ramDumpFile) << c.name;
         EXPECT_EQ(paths.settingsInUserConfig, c.expected.settingsInUserConfig) << c.name;
+        EXPECT_EQ(paths.restorePointDir, c.expected.restorePointDir) << c.name;
     }
 }
 
