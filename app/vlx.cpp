@@ -4,13 +4,13 @@
 
 #include "app/commandline.h"
 #include "app/comselectdlg.h"
+#include "app/printswitch.h"
 #include "app/qttimerservice.h"
 #include "app/transtypedlg.h"
 #include "core/settingskeys.h"
 #include "frame/commandids.h"
 #include "frame/dashboard.h"
 #include "frame/mainfrm.h"
-#include "frame/messagebox.h"
 #include "graph/vlxview.h"
 #include "link/portdiscovery.h"
 #include "link/qtportlister.h"
@@ -26,6 +26,7 @@
 #include "settings_ui/startdlg.h"
 #include "sim/simpresets.h"
 #include "sim/simtransport.h"
+#include "uicommon/messagebox.h"
 #ifdef VEXA_HAVE_HIDAPI
 #include "link/hidapi_backend.h"
 #include "link/hiddevice.h"
@@ -114,6 +115,8 @@ bool OptionsFromCommandLine(const std::vector<std::string>& args, const char* ar
         ResolveProgramPaths(CurrentPathEnvironment(argv0), line.overrides, IsDirectoryWritable);
     options.demo = line.demo;
     options.fileName = line.fileName;
+    options.print = line.print;
+    options.printerName = line.printerName;
     return true;
 }
 
@@ -136,6 +139,8 @@ CVLXApp::~CVLXApp() {
     frame_.reset();
     launcher_.reset();
     doc_.reset();
+    // The mail program has had the whole session to read the copies it was given.
+    RemoveSupportMailCopies();
 }
 
 bool CVLXApp::InitInstance() {
@@ -209,6 +214,10 @@ bool CVLXApp::InitInstance() {
     } else {
         OnFileNew();
     }
+    if (options_.print) {
+        exitCode_ = PrintFromCommandLine(*frame_->View(), options_.printerName) ? 0 : 1;
+        return false;
+    }
     UpdateTitle();
     frame_->show();
     frame_->UpdateCommandUI();
@@ -233,7 +242,8 @@ void CVLXApp::CreateControllerLink() {
     // With the virtual controller chosen for the run, a controller on USB stays unused.
     if (options_.usbLink && !options_.demo) {
         hidBackend_ = std::make_unique<HidapiBackend>();
-        hid_ = std::make_unique<CHidDevice>(*hidBackend_);
+        const UsbIds ids = UsbIdsFromSettings(overlay_);
+        hid_ = std::make_unique<CHidDevice>(*hidBackend_, ids.vendor, ids.product);
     }
 #endif
     std::unique_ptr<ByteTransport> port =
@@ -548,7 +558,8 @@ void CVLXApp::WriteDesktopShortcut(const std::string& programDir) {
 }
 
 void CVLXApp::ShowStartupDialogs(bool about, bool gettingStarted) {
-    if (!options_.startupDialogs)
+    // A print from the command line runs without a window to greet.
+    if (!options_.startupDialogs || options_.print)
         return;
     if (about) {
         CAboutDlg dialog(overlay_, options_.paths.programDir);

@@ -7,18 +7,60 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
+
+#ifdef _WIN32
+#include <chrono>
+#include <windows.h>
+#else
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
+#endif
 
 namespace vexa {
 
 namespace {
 
 constexpr std::size_t kMaxPath = 260;
+
+#ifdef _WIN32
+
+// A fresh directory for the temporary copy; empty when none could be made.
+std::string MakeTempDirectory(const std::string& parent) {
+    std::error_code ec;
+    const std::string base =
+        parent.empty() ? std::filesystem::temp_directory_path(ec).string() : parent;
+    auto salt = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100; ++attempt, salt = salt * 6364136223846793005ULL + 1) {
+        const std::string candidate =
+            JoinStoredPath(base, "afx" + std::to_string(::GetCurrentProcessId()) + "-" +
+                                     std::to_string(salt % 1000000007ULL));
+        if (std::filesystem::create_directory(candidate, ec))
+            return candidate;
+        if (ec)
+            return {};
+    }
+    return {};
+}
+
+} // namespace
+
+// xdg-email is a desktop tool of Linux; Windows reaches its mail program through another
+// MailProgram.
+bool XdgEmailProgram::Available() const {
+    return false;
+}
+
+int XdgEmailProgram::Send(const SupportMail&) {
+    return kMailFailed;
+}
+
+#else
 
 bool IsExecutableFile(const std::string& path) {
     struct stat info {};
@@ -58,16 +100,6 @@ bool XdgEmailProgram::Available() const {
     return false;
 }
 
-std::vector<std::string> XdgEmailProgram::Arguments(const SupportMail& mail) {
-    std::vector<std::string> args{"xdg-email", "--subject", mail.subject};
-    for (const MailAttachment& attachment : mail.attachments) {
-        args.push_back("--attach");
-        args.push_back(attachment.path);
-    }
-    args.push_back(mail.recipientAddress);
-    return args;
-}
-
 int XdgEmailProgram::Send(const SupportMail& mail) {
     std::vector<std::string> args = Arguments(mail);
     std::vector<char*> argv;
@@ -81,6 +113,61 @@ int XdgEmailProgram::Send(const SupportMail& mail) {
     if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
         return kMailFailed;
     return WEXITSTATUS(status) == 0 ? kMailSent : kMailFailed;
+}
+
+#endif
+
+namespace {
+
+// The copies a mail program may still be reading; whatever is left goes at exit.
+class CopyFolders {
+public:
+    ~CopyFolders() { RemoveAll(); }
+    void Add(const std::string& folder) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        folders_.push_back(folder);
+    }
+    void RemoveAll() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const std::string& folder : folders_) {
+            std::error_code ec;
+            std::filesystem::remove_all(folder, ec);
+        }
+        folders_.clear();
+    }
+    std::vector<std::string> List() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return folders_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::string> folders_;
+};
+
+CopyFolders& LeftCopies() {
+    static CopyFolders copies;
+    return copies;
+}
+
+} // namespace
+
+void RemoveSupportMailCopies() {
+    LeftCopies().RemoveAll();
+}
+
+std::vector<std::string> PendingSupportMailCopies() {
+    return LeftCopies().List();
+}
+
+std::vector<std::string> XdgEmailProgram::Arguments(const SupportMail& mail) {
+    std::vector<std::string> args{"xdg-email", "--subject", mail.subject};
+    for (const MailAttachment& attachment : mail.attachments) {
+        args.push_back("--attach");
+        args.push_back(attachment.path);
+    }
+    args.push_back(mail.recipientAddress);
+    return args;
 }
 
 std::string CalibrationAttachmentName(const std::string& pathName, const std::string& title) {
@@ -128,9 +215,13 @@ int SendSupportMail(const SupportMailRequest& request, MailProgram& mail) {
     if (result != kMailSent && result != kMailUserAbort && result != kMailLoginFailure)
         doc.ShowMessage("Send Mail failed to send message.", kSupportMessageCaption,
                         kMbIconExclamation);
-    if (!tempDirectory.empty() && !mail.ReadsAttachmentsLater()) {
-        std::error_code ec;
-        std::filesystem::remove_all(tempDirectory, ec);
+    if (!tempDirectory.empty()) {
+        if (mail.ReadsAttachmentsLater() && result == kMailSent) {
+            LeftCopies().Add(tempDirectory);
+        } else {
+            std::error_code ec;
+            std::filesystem::remove_all(tempDirectory, ec);
+        }
     }
     return result;
 }

@@ -56,7 +56,9 @@ protected:
         host.messages.clear();
     }
     std::string folder() const { return dir.File("data/restore-points"); }
-    void Decide(const std::string& cause, int answer, const std::string& reason);
+    // recorder: the host the document reports to, when not the fixture's.
+    void Decide(const std::string& cause, int answer, const std::string& reason,
+                testing::RecordingHost* recorder = nullptr);
 
     // The restore point as File>Open reads it, and the image a write of it would send.
     std::vector<std::uint8_t> ImageOf(const std::string& path, std::string* type = nullptr) {
@@ -149,23 +151,25 @@ TEST_F(RestorePointTest, TheTableIsRecognisedAsFileReadRecognisesIt) {
 }
 
 // Asks whether to write without a restore point, answers, and checks what reached table 1.
-void RestorePointTest::Decide(const std::string& cause, int answer, const std::string& reason) {
+void RestorePointTest::Decide(const std::string& cause, int answer, const std::string& reason,
+                              testing::RecordingHost* recorder) {
+    testing::RecordingHost& shown = recorder ? *recorder : host;
     SCOPED_TRACE(cause + (answer == kIdYes ? ", Yes" : ", No"));
     const std::vector<std::uint8_t> held = Pattern(64, 4);
     std::copy(held.begin(), held.end(), sim->Controller().Eeprom(0).begin());
     SetVariables(Pattern(64, 8));
-    host.messages.clear();
-    host.answers = {answer};
+    shown.messages.clear();
+    shown.answers = {answer};
 
     EXPECT_EQ(controller->TransferCalibration(1), answer == kIdYes ? 1 : 0);
-    ASSERT_FALSE(host.messages.empty());
-    const testing::RecordedMessage& question = host.messages[0];
+    ASSERT_FALSE(shown.messages.empty());
+    const testing::RecordedMessage& question = shown.messages[0];
     EXPECT_EQ(question.caption, "Restore Point Error:");
     EXPECT_EQ(question.flags, kMbYesNo | kMbIconExclamation | kMbDefButton2 | kMbTaskModal);
     EXPECT_NE(question.text.find(reason), std::string::npos) << question.text;
     EXPECT_NE(question.text.find("Write the calibration without a restore point?"),
               std::string::npos);
-    EXPECT_EQ(host.messages.size(), 1u) << host.messages.back().text;
+    EXPECT_EQ(shown.messages.size(), 1u) << shown.messages.back().text;
     EXPECT_EQ(EepromTable(0, 64), answer == kIdYes ? DocImage() : held);
     EXPECT_FALSE(sim->Controller().EepromWriteEnabled());
     EXPECT_EQ(controller->LastRestorePoint(), "");
@@ -181,6 +185,26 @@ TEST_F(RestorePointTest, AFailedBackupReadAsksAndNoSendsNothing) {
     // Nothing but the backup read went out: writes are never switched on.
     EXPECT_NE(written.find("f4400"), std::string::npos);
     EXPECT_EQ(written.find("f4409"), std::string::npos) << written;
+}
+
+// A person takes a while to answer; meanwhile the controller comes back.
+struct SlowToAnswer : testing::RecordingHost {
+    explicit SlowToAnswer(ManualClock& clock) : clock_(clock) {}
+    int MessageBox(const std::string& text, const std::string& caption, unsigned flags) override {
+        clock_.Advance(5000);
+        return RecordingHost::MessageBox(text, caption, flags);
+    }
+    ManualClock& clock_;
+};
+
+TEST_F(RestorePointTest, AfterAFailedBackupReadYesWritesToTheSameController) {
+    SimOptions options;
+    options.faults.silentAfter = 100;
+    options.faults.silentForMs = 3000; // longer than the read waits, shorter than the answer
+    StartEeprom(options);
+    SlowToAnswer slow(clock);
+    doc->SetHost(&slow);
+    Decide("read fails", kIdYes, "EEPROM Byte Read Error:", &slow);
 }
 
 TEST_F(RestorePointTest, AFolderThatCannotBeMadeAsksToo) {
