@@ -136,11 +136,9 @@ int CVLXController::MakeRestorePoint(int table) {
         kRestorePointCaption, kMbYesNo | kMbIconExclamation | kMbDefButton2 | kMbTaskModal);
     if (answer != kIdYes)
         return 0;
-    // The failed read may have taken the link down, and left answers on the line.
-    if (monitor_->is_connected())
-        return 1;
-    monitor_->purge();
-    if (CheckController(0, 1))
+    // The failed read may have taken the link down: only the controller the write began
+    // with is written to.
+    if (RecoverLink())
         return 1;
     doc_.ShowMessage("Could not write data to memory of controller.  No controller found.\n\n"
                      "Please insure that controller is connected and powered-up.",
