@@ -332,6 +332,7 @@ TEST_F(GraphDrawTest, CompanionsAreDashedUnderTheirShownTracesAndCountInTheAxis)
     g.SetTraceVisible(1, 0); // its companion goes with it, from the picture and the axis
     g.Draw(s);
     EXPECT_EQ(g.GetScale().yMax, 50);
+    EXPECT_THAT(s.Matching("Pen dashed"), ElementsAre("Pen dashed 2 FF0000"));
     const std::vector<std::string> pens = s.Matching("Pen ");
     EXPECT_THAT(std::vector<std::string>(pens.end() - 4, pens.end()),
                 ElementsAre("Pen dashed 2 FF0000", "Pen solid 1 000000", "Pen geometric 2 FF0000",
