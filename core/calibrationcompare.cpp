@@ -194,7 +194,40 @@ std::string CurvePointPlace(const CurvePointDifference& difference) {
     return difference.name + " point " + std::to_string(difference.point);
 }
 
+namespace {
+
+// Keeps a document's definition scopes and host while it is compared: whoever reads the
+// definition when a comparison runs in between finds its scopes as it left them, and a
+// reference the comparison cannot resolve shows no message.
+class QuietReading {
+public:
+    explicit QuietReading(CVLXDoc& doc)
+        : doc_(doc), host_(doc.Host()), scopes_{doc.SectionStart, doc.SectionEnd, doc.ItemCursor,
+                                                doc.BlockStart, doc.BlockEnd} {
+        doc_.SetHost(nullptr);
+    }
+    ~QuietReading() {
+        doc_.SetHost(&host_);
+        doc_.SectionStart = scopes_[0];
+        doc_.SectionEnd = scopes_[1];
+        doc_.ItemCursor = scopes_[2];
+        doc_.BlockStart = scopes_[3];
+        doc_.BlockEnd = scopes_[4];
+    }
+    QuietReading(const QuietReading&) = delete;
+    QuietReading& operator=(const QuietReading&) = delete;
+
+private:
+    CVLXDoc& doc_;
+    DocumentHost& host_;
+    std::array<int, 5> scopes_;
+};
+
+} // namespace
+
 CalibrationComparison CompareCalibrations(CVLXDoc& here, CVLXDoc& there) {
+    const QuietReading quietHere(here);
+    const QuietReading quietThere(there);
     CalibrationComparison result;
     result.typeHere = here.Header[kTransmissionType];
     result.typeThere = there.Header[kTransmissionType];

@@ -60,8 +60,9 @@ struct CalibrationComparison {
 };
 
 // Compares two calibrations. Both documents must have their curve conversions read, as
-// RefreshViews does for a shown document and OpenForComparison for another. The documents'
-// definition scopes are moved; nothing of the calibrations changes.
+// RefreshViews does for a shown document and ComparedCalibration for another. Nothing of
+// either document changes, its definition scopes included, and a reference that cannot be
+// resolved shows no message (the value reads as the formula gives it).
 CalibrationComparison CompareCalibrations(CVLXDoc& here, CVLXDoc& there);
 
 // A curve point's display value as the comparison lists it: one decimal, none when it is 0

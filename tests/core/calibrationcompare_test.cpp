@@ -25,13 +25,17 @@ std::string Definition(const std::string& type, const std::string& declarations,
            "[Vehicle]\nUserOption EditBox {\nLogicalName SpeedBox\nDisplayName Speed limit\n"
            "DisplayFormula %.0f = x*F:Ratio:/10\nStoreFormula I@Speed = x*10/F:Ratio:\n}\n"
            "UserOption EditBox {\nLogicalName RatioBox\nDisplayName Axle ratio\n"
-           "DisplayFormula %.2f = x\nStoreFormula F@Ratio = x\n}\n";
+           "DisplayFormula %.2f = x\nStoreFormula F@Ratio = x\n}\n"
+           // A field whose display names a variable no calibration declares.
+           "UserOption EditBox {\nLogicalName TrimBox\nDisplayName Trim\n"
+           "DisplayFormula %.1f = x*F:Missing:\nStoreFormula I@Trim = x\n}\n";
 }
 
 // Two curves with display conversions: stored / 10 internally, shown doubled (the shift
 // curve) or as is (pressure).
 const std::string kFourDeclarations =
     "Speed I16 1:0:x Def:200\nRatio F32 1:2:x Def:4\nOwner STR 0:0:x Def:Shop\n"
+    "Trim I16 1:6:x Def:7\n"
     "Shift12 T8 10:0:x NVM:10:8:1 Def:100,200,300,400,500,600,700,800,900,1000,\n"
     "Press T8 10:1:x NVM:10:18:1 Def:10,20,30,40,50,60,70,80,90,100,\n";
 const std::string kFourTraces =
@@ -155,7 +159,7 @@ TEST_F(Compare, AnotherTypeIsComparedByName) {
     EXPECT_EQ(c.typeHere, "FOUR");
     EXPECT_EQ(c.typeThere, "OTHER");
     EXPECT_TRUE(c.variables.empty());
-    EXPECT_EQ(c.variablesOnlyHere, std::vector<std::string>{"Owner"});
+    EXPECT_EQ(c.variablesOnlyHere, (std::vector<std::string>{"Owner", "Trim"}));
     EXPECT_EQ(c.variablesOnlyThere, std::vector<std::string>{"Gears"});
     EXPECT_EQ(c.curvesOnlyHere, std::vector<std::string>{"Pressure"});
     EXPECT_EQ(c.curvesOnlyThere, std::vector<std::string>{"2-3 Up"});
@@ -167,6 +171,34 @@ TEST_F(Compare, AnotherTypeIsComparedByName) {
     EXPECT_EQ(c.points[0].otherCurve, 3);
     EXPECT_EQ(c.points[0].storedHere, 120);
     EXPECT_EQ(c.points[0].storedThere, 100);
+}
+
+// The open calibration is compared while its windows may be reading its definition: its
+// scopes stay where they were, and what the comparison cannot resolve shows no message.
+TEST_F(Compare, TheOpenCalibrationIsLeftAsItWas) {
+    ChooseType("four.def");
+    ComparedCalibration other(settings, dir.path());
+    std::string error;
+    ASSERT_TRUE(other.Open(Save("a.gvr"), error)) << error;
+    doc->SetIntVariable("Trim", 8);
+    const std::string before = doc->SaveToBytes();
+    ASSERT_TRUE(doc->FindSection("[Vehicle]", 0));
+    std::string header;
+    ASSERT_TRUE(doc->FindBlock("UserOption", header, 0));
+    const std::array<int, 5> scopes = {doc->SectionStart, doc->SectionEnd, doc->ItemCursor,
+                                       doc->BlockStart, doc->BlockEnd};
+    host.messages.clear();
+
+    const CalibrationComparison c = CompareCalibrations(*doc, other.Doc());
+    ASSERT_EQ(c.variables.size(), 1u);
+    EXPECT_EQ(c.variables[0].name, "Trim");
+    EXPECT_EQ(c.variables[0].storedHere, "8");
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
+    EXPECT_EQ(&doc->Host(), &host);
+    EXPECT_EQ((std::array<int, 5>{doc->SectionStart, doc->SectionEnd, doc->ItemCursor,
+                                  doc->BlockStart, doc->BlockEnd}),
+              scopes);
+    EXPECT_EQ(doc->SaveToBytes(), before);
 }
 
 TEST_F(Compare, AFileThatCannotBeOpenedSaysWhy) {
