@@ -1,5 +1,6 @@
 #include "core/displayformula.h"
 
+#include "core/textutil.h"
 #include "core/vlxdoc.h"
 
 #include <algorithm>
@@ -10,27 +11,14 @@ namespace vexa {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 // Whether c is one of the characters of set; a NUL byte, which ends the format for the C
 // library, is none of them.
 bool IsOneOf(char c, const char* set) {
     return c != '\0' && std::strchr(set, c) != nullptr;
 }
 
-std::string TrimRight(std::string text) {
-    while (!text.empty() && IsBlank(text.back()))
-        text.pop_back();
-    return text;
-}
-
-std::string TrimBoth(const std::string& text) {
-    std::size_t start = 0;
-    while (start < text.size() && IsBlank(text[start]))
-        ++start;
-    return TrimRight(text.substr(start));
+std::string TrimBoth(std::string_view text) {
+    return std::string(Trim(text));
 }
 
 bool ReadField(const std::string& format, std::size_t& i) {
@@ -50,7 +38,7 @@ bool SplitAtEquals(const std::string& text, std::string& before, std::string& af
     const std::size_t equals = text.find('=');
     if (equals == std::string::npos || equals == 0)
         return false;
-    before = TrimRight(text.substr(0, equals));
+    before = std::string(TrimRight(std::string_view(text).substr(0, equals)));
     after = TrimBoth(text.substr(equals + 1));
     return true;
 }

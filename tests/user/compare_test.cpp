@@ -25,11 +25,7 @@ protected:
     std::string EditedCopy(const std::string& from, const std::string& name,
                            const std::function<void(CVLXDoc&)>& edit) {
         MemorySettings settings;
-        const SimIdentity& identity = Options().simOptions.identity;
-        settings.WriteInt("HardwareProfile", "DeviceType", identity.deviceType);
-        settings.WriteInt("HardwareProfile", "FirmwareVersion", identity.firmwareVersion);
-        settings.WriteInt("HardwareProfile", "FirmwareVersionMinor", identity.firmwareVersionMinor);
-        settings.WriteInt("HardwareProfile", "HardwareVersion", identity.hardwareVersion);
+        RememberDemoController(settings);
         NullDocumentHost host;
         CVLXDoc doc(CVLXDocServices{&settings, dir.path(), nullptr});
         doc.SetHost(&host);
