@@ -3,10 +3,13 @@
 #include "link/tracingtransport.h"
 
 #include "app/commandline.h"
+#include "app/comparesession.h"
 #include "app/comselectdlg.h"
 #include "app/printswitch.h"
 #include "app/qttimerservice.h"
+#include "app/restorepointsdlg.h"
 #include "app/transtypedlg.h"
+#include "core/restorepoints.h"
 #include "core/settingskeys.h"
 #include "frame/commandids.h"
 #include "frame/dashboard.h"
@@ -136,6 +139,7 @@ CVLXApp::~CVLXApp() {
     if (doc_)
         doc_->SetHost(nullptr);
     help_ = nullptr;
+    compare_.reset();
     frame_.reset();
     launcher_.reset();
     doc_.reset();
@@ -202,6 +206,9 @@ bool CVLXApp::InitInstance() {
     help_->hide();
     launcher_ = std::make_unique<QtProgramLauncher>(help_);
     frame_->AttachDocument(*doc_, launcher_.get());
+    compare_ =
+        std::make_unique<CCompareSession>(*doc_, overlay_, options_.paths.programDir, *frame_);
+    compare_->title = [this] { return Title(); };
     CreateControllerLink();
     WireCommands();
 
@@ -300,6 +307,11 @@ void CVLXApp::WireCommands() {
     frame.SetMailAvailable(mail_->Available());
     frame.SetCommandHandler(kIdFileSendMail, [this] { OnSendMail(); });
     frame.SetCommandHandler(kIdCommSettings, [this] { OnCommSettings(); });
+    frame.SetCommandHandler(kIdRestorePoints, [this] { OnRestorePoints(); });
+    frame.SetCommandHandler(kIdCompareWith, [this] { OnCompareWith(); });
+    frame.SetCommandHandler(
+        kIdCloseCompare, [this] { compare_->Close(); },
+        [this] { return compare_ && compare_->Active(); });
 
     CVLXView* view = frame.View();
     frame.SetCommandHandler(kIdFilePrint, [view] { view->OnFilePrint(); });
@@ -438,7 +450,17 @@ bool CVLXApp::DoSave(const std::string& path) {
 }
 
 bool CVLXApp::OnFileSave() {
-    return DoSave(pathName_);
+    // A restore point stays as it was saved: changes to one are saved under a new name.
+    return DoSave(IsRestorePoint(pathName_) ? std::string() : pathName_);
+}
+
+bool CVLXApp::IsRestorePoint(const std::string& path) const {
+    const std::string& folder = options_.paths.restorePointDir;
+    if (path.empty() || folder.empty())
+        return false;
+    const QFileInfo file(QFile::decodeName(path.c_str()));
+    const QFileInfo points(QFile::decodeName(folder.c_str()));
+    return points.exists() && file.absoluteDir() == QDir(points.absoluteFilePath());
 }
 
 bool CVLXApp::OnFileSaveAs() {
@@ -484,7 +506,26 @@ void CVLXApp::RunTransfer(int direction) {
 }
 
 void CVLXApp::OnWriteCalibration() {
+    // The setting is read at every write, so a change to it counts at once.
+    controller_->SetRestorePointFolder(
+        RestorePointsEnabled(overlay_) ? options_.paths.restorePointDir : std::string());
     RunTransfer(1);
+}
+
+void CVLXApp::OnRestorePoints() {
+    CRestorePointsDlg dialog(ListRestorePoints(options_.paths.restorePointDir), frame_.get());
+    if (RunModal(dialog) != QDialog::Accepted || dialog.ChosenPath().empty())
+        return;
+    if (dialog.Chosen() == CRestorePointsDlg::kCompare)
+        compare_->Start(dialog.ChosenPath());
+    else
+        OpenDocumentFile(dialog.ChosenPath());
+}
+
+void CVLXApp::OnCompareWith() {
+    const std::string path = AskFileName(false, pathName_);
+    if (!path.empty())
+        compare_->Start(path);
 }
 
 void CVLXApp::OnReadCalibration() {

@@ -22,6 +22,7 @@ class QWidget;
 
 namespace vexa {
 
+class CCompareSession;
 class CHelpDialog;
 class CHidDevice;
 class CMainFrame;
@@ -129,6 +130,14 @@ public:
     void OnSendMail();
     void OnCommSettings();
 
+    // ---- Restore points and comparing -----------------------------------------------
+    // File > Restore Points...: the list of restore points; the chosen one is opened as
+    // File>Open opens a file, or compared with the open calibration.
+    void OnRestorePoints();
+    // File > Compare With...: a calibration file chosen in the open dialog.
+    void OnCompareWith();
+    CCompareSession* Compare() const { return compare_.get(); }
+
     // The help viewer ("Tuning Help Viewer"): one window, reused by every request.
     int ShowHelpFile(const std::string& path);
     CHelpDialog* HelpViewer() const { return help_; }
@@ -147,6 +156,8 @@ private:
     bool DoSave(const std::string& path);
     std::string AskFileName(bool save, const std::string& suggested);
     void RunTransfer(int direction);
+    // Whether path is a file of the restore point folder.
+    bool IsRestorePoint(const std::string& path) const;
 
     AppOptions options_;
     std::unique_ptr<InstanceLock> lock_;
@@ -164,6 +175,7 @@ private:
     CVLXController* controller_ = nullptr; // owned by the document
     std::unique_ptr<QtProgramLauncher> launcher_;
     std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<CCompareSession> compare_;
     CHelpDialog* help_ = nullptr; // a child of the frame
     std::string pathName_;
     std::vector<std::string> recentFiles_;

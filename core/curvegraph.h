@@ -34,4 +34,15 @@ public:
     virtual std::string TraceName(int /*trace*/) const { return {}; }
 };
 
+// A graph that shows nothing. A document that no window shows (a calibration opened only to
+// be compared, a copy of the controller's table) attaches it so that the definition's curve
+// conversions are read as they are for a shown document.
+class NullCurveGraph final : public CurveGraph {
+public:
+    void SetTraceVisible(int, bool) override {}
+    void SetValue(int, int, double) override {}
+    void UpdateTraceRange(int) override {}
+    void SetLink(int, int) override {}
+};
+
 } // namespace vexa

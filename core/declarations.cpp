@@ -776,6 +776,13 @@ float CVLXDoc::AdjustCurvePoint(int curve, int point, float value, std::int16_t&
     return InternalToCurve(curve, raw, kIntToDisp);
 }
 
+float CVLXDoc::CurveDisplayValue(int curve, int point) {
+    if (curve < 0 || curve >= kNumCurves || point < 0 || point >= kPointsPerCurve)
+        return 0.0f;
+    const std::uint8_t raw = CurveToInternal(curve, Point(curve, point), kStoreToInt, 0, 0.0f);
+    return InternalToCurve(curve, raw, kIntToDisp);
+}
+
 void CVLXDoc::LoadCurvesIntoGraph() {
     if (!graph_)
         return;
@@ -786,10 +793,8 @@ void CVLXDoc::LoadCurvesIntoGraph() {
 void CVLXDoc::LoadCurveIntoGraph(int curve) {
     if (!graph_ || curve < 0 || curve >= kNumCurves)
         return;
-    for (int point = 0; point < kPointsPerCurve; ++point) {
-        const std::uint8_t raw = CurveToInternal(curve, Point(curve, point), kStoreToInt, 0, 0.0f);
-        graph_->SetValue(curve, point, InternalToCurve(curve, raw, kIntToDisp));
-    }
+    for (int point = 0; point < kPointsPerCurve; ++point)
+        graph_->SetValue(curve, point, CurveDisplayValue(curve, point));
     graph_->UpdateTraceRange(curve);
 }
 

@@ -133,6 +133,7 @@ PathEnvironment CurrentPathEnvironment(const char* argv0) {
     else if (argv0 && *argv0)
         environment.programPath = argv0;
     environment.xdgConfigHome = EnvironmentValue("APPDATA");
+    environment.xdgDataHome = EnvironmentValue("LOCALAPPDATA");
     environment.home = EnvironmentValue("USERPROFILE");
 #else
     std::error_code ec;
@@ -142,6 +143,7 @@ PathEnvironment CurrentPathEnvironment(const char* argv0) {
     if (!ec)
         environment.programPath = self.string();
     environment.xdgConfigHome = EnvironmentValue("XDG_CONFIG_HOME");
+    environment.xdgDataHome = EnvironmentValue("XDG_DATA_HOME");
     environment.home = EnvironmentValue("HOME");
     if (environment.home.empty()) {
         struct passwd entry {};
@@ -193,6 +195,14 @@ std::string UserConfigDirectory(const PathEnvironment& environment) {
     return {};
 }
 
+std::string UserDataDirectory(const PathEnvironment& environment) {
+    if (!environment.xdgDataHome.empty() && IsAbsolute(environment.xdgDataHome))
+        return JoinStoredPath(environment.xdgDataHome, "vexa");
+    if (!environment.home.empty())
+        return JoinStoredPath(JoinStoredPath(environment.home, ".local/share"), "vexa");
+    return {};
+}
+
 ProgramPaths ResolveProgramPaths(const PathEnvironment& environment, const PathOverrides& overrides,
                                  const DirectoryWritable& isWritable,
                                  const ProgramDataProbe& holdsData) {
@@ -228,6 +238,9 @@ ProgramPaths ResolveProgramPaths(const PathEnvironment& environment, const PathO
 
     paths.ramDumpFile = JoinStoredPath(
         programDirWritable ? paths.programDir : DirectoryOf(paths.settingsFile), "RAMDump.txt");
+    const std::string data = UserDataDirectory(environment);
+    paths.restorePointDir =
+        JoinStoredPath(data.empty() ? DirectoryOf(paths.settingsFile) : data, "restore-points");
     return paths;
 }
 

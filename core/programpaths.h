@@ -34,6 +34,7 @@ struct PathEnvironment {
     std::string programPath;   // the running program's own file
     std::string xdgConfigHome; // $XDG_CONFIG_HOME (Windows: %APPDATA%), empty when unset
     std::string home;          // the user's home directory
+    std::string xdgDataHome;   // $XDG_DATA_HOME (Windows: %LOCALAPPDATA%), empty when unset
 };
 
 // The environment of this process: the program's path from the system (argv0 when the
@@ -57,6 +58,10 @@ std::string InstalledDataDirectory(std::string_view programPath);
 // is an absolute path, else ~/.config/vexa; empty when neither is known.
 std::string UserConfigDirectory(const PathEnvironment& environment);
 
+// The user's data directory for this program: $XDG_DATA_HOME/vexa when that is an absolute
+// path, else ~/.local/share/vexa; empty when neither is known.
+std::string UserDataDirectory(const PathEnvironment& environment);
+
 struct ProgramPaths {
     std::string programDir;   // installed data: definition directories, help files, ...
     std::string settingsFile; // the INI file
@@ -67,6 +72,8 @@ struct ProgramPaths {
     // True when the data was found in <prefix>/share/vexa beside <prefix>/bin: an
     // installation that the user never writes into.
     bool installedLayout = false;
+    // Where restore points are kept (created when the first is saved); empty: none are made.
+    std::string restorePointDir;
 };
 
 // Applies the rules: the program directory is --program-dir, else the directory of the
@@ -75,7 +82,8 @@ struct ProgramPaths {
 // The settings file is --settings, else the program's INI name in the program directory
 // when that is writable and not an installed layout, else the same name in the user's
 // configuration directory. RAMDump.txt goes into the program directory under the same
-// condition, else beside the settings file.
+// condition, else beside the settings file. Restore points go into "restore-points" of
+// the user's data directory, else beside the settings file.
 ProgramPaths ResolveProgramPaths(const PathEnvironment& environment, const PathOverrides& overrides,
                                  const DirectoryWritable& isWritable,
                                  const ProgramDataProbe& holdsData = HoldsProgramData);

@@ -227,6 +227,9 @@ public:
     bool OnSaveDocument(const std::string& path);
     // The calibration file's bytes (the current format).
     std::string SaveToBytes() const;
+    // Makes this document a copy of other's calibration, definition and curve conversions;
+    // its links (host, graph, controller) stay its own.
+    void CopyCalibration(const CVLXDoc& other);
     // Reads a calibration file's bytes as File>Open does, after the first line has been
     // recognised. Returns 1 when loaded, 0 when rejected (a message was shown and nothing
     // changed), -1 when the bytes are malformed (failure says why; the caller restores).
@@ -286,6 +289,8 @@ public:
     // The graph's adjuster. delta is in internal units and in/out: 0 asks for value (in
     // display units) and receives the step that was applied; otherwise the step to apply.
     float AdjustCurvePoint(int curve, int point, float value, std::int16_t& delta);
+    // A stored curve point in display units, as the graph shows it (0 out of range).
+    float CurveDisplayValue(int curve, int point);
     void LoadCurvesIntoGraph();
     // The curve's legend name in the graph; empty without a graph.
     std::string CurveName(int curve) const;

@@ -38,6 +38,13 @@ std::string CommandPrompt(int id) {
     case kIdDumpState:
         return "Save the controller's operating state to a file for technical "
                "support\nDump Controller System State";
+    case kIdRestorePoints:
+        return "Open or compare what a controller table held before a write replaced "
+               "it\nRestore Points";
+    case kIdCompareWith:
+        return "Show another calibration beside this one and list what differs\nCompare With";
+    case kIdCloseCompare:
+        return "Stop comparing with the other calibration\nClose Compare";
     // The framework's own prompts.
     case kIdFileNew:
         return "Create a new document\nNew";

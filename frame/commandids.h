@@ -17,6 +17,10 @@ enum CommandId : int {
     kIdTable2 = 32792,
     kIdGettingStarted = 32794,
     kIdDumpState = 32797,
+    // Restore points and comparing calibrations.
+    kIdRestorePoints = 32870,
+    kIdCompareWith = 32871,
+    kIdCloseCompare = 32872,
     kIdFileNew = 57600,
     kIdFileOpen = 57601,
     kIdFileSave = 57603,

@@ -290,6 +290,10 @@ void CMainFrame::BuildMenus() {
         fileMenu_->addAction(action);
     }
     fileMenu_->addSeparator();
+    fileMenu_->addAction(MakeAction(kIdRestorePoints, QStringLiteral("Restore Poin&ts...")));
+    fileMenu_->addAction(MakeAction(kIdCompareWith, QStringLiteral("Compare Wit&h...")));
+    fileMenu_->addAction(MakeAction(kIdCloseCompare, QStringLiteral("C&lose Compare")));
+    fileMenu_->addSeparator();
     fileMenu_->addAction(MakeAction(kIdFilePrint, QStringLiteral("&Print...\tCtrl+P"),
                                     keys({QKeySequence(Qt::CTRL | Qt::Key_P)})));
     fileMenu_->addAction(MakeAction(kIdFilePrintPreview, QStringLiteral("Print Pre&view")));

@@ -217,6 +217,16 @@ public:
     float GetTraceMin(int trace) const;
     float GetTraceMax(int trace) const;
 
+    // Companions: another calibration's curve beside a trace, drawn dashed in the trace's
+    // colour under the traces whenever its trace is shown, and counted in the y axis. They
+    // are never selected or edited. Setting one takes the first min(values.size(), point
+    // count) values; Resize and ClearCompanions remove them all.
+    void SetCompanionValues(int trace, std::span<const float> values);
+    void ClearCompanion(int trace);
+    void ClearCompanions();
+    int HasCompanion(int trace) const;
+    float GetCompanionValue(int trace, int point) const;
+
     // Hiding a trace deselects its points.
     void SetTraceVisible(int trace, int on);
     int IsTraceVisible(int trace) const;
@@ -333,6 +343,7 @@ private:
     int TraceSearch(int column, int y) const;
     void FillSelectionSpan();
     void DrawTrace(DrawingSurface& surface, int trace, Pen& oldPen, Brush& oldBrush);
+    void DrawCompanions(DrawingSurface& surface);
     void DrawMarker(DrawingSurface& surface, int trace, int point, const Pen& tracePen);
     int StoredValue(int trace, int point) const;
 
@@ -344,6 +355,8 @@ private:
     std::int16_t plotHeight_ = 0;
     std::vector<GraphTrace> traces_;
     std::vector<GraphPoint> points_; // trace-major
+    std::vector<float> companions_;  // trace-major, as points_
+    std::vector<std::uint8_t> hasCompanion_;
     std::vector<std::string> xLabels_;
     GraphAppearance appearance_;
     GraphMetrics metrics_;
