@@ -585,9 +585,13 @@ int CTCS_Monitor::read_flash(int block, int count, std::string& error) {
                   static_cast<unsigned>(std::clamp(block, 0, 0xFFF)),
                   static_cast<unsigned>(std::clamp(count - 1, 0, 255)));
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(command);
+    // The command runs on its last character. One flipped bit turns 'r' into 'b' (flash
+    // programmed from the buffer), so that character goes only after the rest came back
+    // unchanged, as for a flash write.
     std::uint8_t reply[8] = {};
-    if (transport_->Write(bytes, 6) == 6 && transport_->Read(reply, 7) == 7 &&
-        std::equal(bytes, bytes + 6, reply) && reply[6] == 'c')
+    if (transport_->Write(bytes, 5) == 5 && transport_->Read(reply, 5) == 5 &&
+        std::equal(bytes, bytes + 5, reply) && transport_->Write(bytes + 5, 1) == 1 &&
+        transport_->Read(reply + 5, 2) == 2 && reply[5] == bytes[5] && reply[6] == 'c')
         return 0;
     error = "Could not read flash memory due to a communication error.";
     send_abort(); // its echo is the byte read and dropped

@@ -228,15 +228,25 @@ TEST_F(BlockTest, FlashWriteNotStarted) {
 }
 
 TEST_F(BlockTest, FlashRead) {
-    peer->Echo("r05007").Reply("c");
+    peer->Echo("r0500").Echo("7").Reply("c");
     std::string error;
     EXPECT_EQ(monitor->read_flash(0x50, 8, error), 0);
 
-    peer->Expect("r05007").Reply("r050").Expect("w").Reply("z");
+    peer->Expect("r0500").Reply("r050").Expect("w").Reply("z");
     EXPECT_EQ(monitor->read_flash(0x50, 8, error), 1);
     EXPECT_EQ(error, "Could not read flash memory due to a communication error.");
     EXPECT_TRUE(peer->Done()) << peer->mismatch;
     EXPECT_EQ(peer->Unread(), 0u); // the byte after the abort was read and dropped
+}
+
+// A bit flipped on the way makes the controller see "b...": the character that would
+// start programming is never sent, the abort is.
+TEST_F(BlockTest, FlashReadThatArrivesAsAWriteIsAbortedBeforeItRuns) {
+    peer->Expect("r0500").Reply("b0500").Expect("w").Reply("w");
+    std::string error;
+    EXPECT_EQ(monitor->read_flash(0x50, 8, error), 1);
+    EXPECT_EQ(peer->Written(), "r0500w");
+    EXPECT_EQ(error, "Could not read flash memory due to a communication error.");
 }
 
 } // namespace
