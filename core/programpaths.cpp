@@ -96,6 +96,7 @@ PathEnvironment CurrentPathEnvironment(const char* argv0) {
     if (!ec)
         environment.programPath = self.string();
     environment.xdgConfigHome = EnvironmentValue("XDG_CONFIG_HOME");
+    environment.xdgDataHome = EnvironmentValue("XDG_DATA_HOME");
     environment.home = EnvironmentValue("HOME");
     if (environment.home.empty()) {
         struct passwd entry {};
@@ -118,6 +119,15 @@ std::string UserConfigDirectory(const PathEnvironment& environment) {
         return JoinStoredPath(environment.xdgConfigHome, "vexa");
     if (!environment.home.empty())
         return JoinStoredPath(JoinStoredPath(environment.home, ".config"), "vexa");
+    return {};
+}
+
+std::string UserDataDirectory(const PathEnvironment& environment) {
+    if (!environment.xdgDataHome.empty() && environment.xdgDataHome.front() == '/')
+        return JoinStoredPath(environment.xdgDataHome, "vexa");
+    if (!environment.home.empty())
+        return JoinStoredPath(JoinStoredPath(JoinStoredPath(environment.home, ".local"), "share"),
+                              "vexa");
     return {};
 }
 

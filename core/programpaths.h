@@ -34,10 +34,12 @@ struct PathEnvironment {
     std::string programPath;   // the running program's own file
     std::string xdgConfigHome; // $XDG_CONFIG_HOME, empty when unset
     std::string home;          // the user's home directory
+    std::string xdgDataHome;   // $XDG_DATA_HOME, empty when unset
 };
 
 // The environment of this process: the program's path from the system (argv0 when the
-// system does not say), $XDG_CONFIG_HOME and $HOME (else the account's home directory).
+// system does not say), $XDG_CONFIG_HOME, $XDG_DATA_HOME and $HOME (else the account's
+// home directory).
 PathEnvironment CurrentPathEnvironment(const char* argv0);
 
 // Whether the program may create files in a directory.
@@ -47,6 +49,11 @@ bool IsDirectoryWritable(const std::string& directory);
 // The user's configuration directory for this program: $XDG_CONFIG_HOME/vexa when that
 // is an absolute path, else ~/.config/vexa; empty when neither is known.
 std::string UserConfigDirectory(const PathEnvironment& environment);
+
+// The user's data directory for this program, where it keeps what it records for the user:
+// $XDG_DATA_HOME/vexa when that is an absolute path, else ~/.local/share/vexa; empty when
+// neither is known. Data logs go into its "logs" folder.
+std::string UserDataDirectory(const PathEnvironment& environment);
 
 struct ProgramPaths {
     std::string programDir;   // installed data: definition directories, help files, ...

@@ -30,9 +30,9 @@ TEST(ProgramPaths, SettingsFileIsNamedAfterTheProgram) {
 }
 
 TEST(ProgramPaths, LocationsFollowWritabilityAndOverrides) {
-    const PathEnvironment env{"/opt/vexa/Tuner.exe", "/home/u/.cfg", "/home/u"};
-    const PathEnvironment noXdg{"/opt/vexa/Tuner.exe", "", "/home/u"};
-    const PathEnvironment relativeXdg{"/opt/vexa/Tuner.exe", "cfg", "/home/u"};
+    const PathEnvironment env{"/opt/vexa/Tuner.exe", "/home/u/.cfg", "/home/u", ""};
+    const PathEnvironment noXdg{"/opt/vexa/Tuner.exe", "", "/home/u", ""};
+    const PathEnvironment relativeXdg{"/opt/vexa/Tuner.exe", "cfg", "/home/u", ""};
     const struct {
         const char* name;
         PathEnvironment environment;
@@ -85,6 +85,16 @@ TEST(ProgramPaths, LocationsFollowWritabilityAndOverrides) {
         EXPECT_EQ(paths.ramDumpFile, c.expected.ramDumpFile) << c.name;
         EXPECT_EQ(paths.settingsInUserConfig, c.expected.settingsInUserConfig) << c.name;
     }
+}
+
+TEST(ProgramPaths, UserDataDirectoryFollowsXdgDataHome) {
+    EXPECT_EQ(UserDataDirectory({"/opt/vexa/vexa", "", "/home/u", "/home/u/data"}),
+              "/home/u/data/vexa");
+    EXPECT_EQ(UserDataDirectory({"/opt/vexa/vexa", "", "/home/u", ""}),
+              "/home/u/.local/share/vexa");
+    EXPECT_EQ(UserDataDirectory({"/opt/vexa/vexa", "", "/home/u", "data"}),
+              "/home/u/.local/share/vexa");
+    EXPECT_EQ(UserDataDirectory({"/opt/vexa/vexa", "", "", ""}), "");
 }
 
 TEST(ProgramPaths, StoredNamesCutAtEitherSeparator) {
