@@ -145,7 +145,10 @@ void BuildChannelLines(const DataLog& log, const DataLogChannel& channel, const 
             inRun = false;
             continue;
         }
-        const double x = axis.XAt(times[row]);
+        // A neighbour row far beyond an edge is drawn a width away: the line still leaves
+        // the plot towards it, and no coordinate grows without bound.
+        const double width = axis.Width();
+        const double x = std::clamp(axis.XAt(times[row]), -width, 2.0 * width);
         const double y = scale.YAt(value);
         const long at = static_cast<long>(std::floor(x));
         if (count > 0 && at != column)
