@@ -1,8 +1,8 @@
 #include "app/comselectdlg.h"
 
-#include "frame/dialogunits.h"
-#include "frame/messagebox.h"
-#include "frame/textcodec.h"
+#include "uicommon/dialogunits.h"
+#include "uicommon/messagebox.h"
+#include "uicommon/textcodec.h"
 
 #include <QComboBox>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 // vexa: the windowed tuner.
 #include "app/commandline.h"
 #include "app/vlx.h"
-#include "frame/messagebox.h"
 #include "settings_ui/shellutils.h"
+#include "uicommon/messagebox.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "app/transtypedlg.h"
 
-#include "frame/dialogunits.h"
-#include "frame/messagebox.h"
-#include "frame/textcodec.h"
 #include "link/transreadbackdecoder.h"
+#include "uicommon/dialogunits.h"
+#include "uicommon/messagebox.h"
+#include "uicommon/textcodec.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -14,7 +14,8 @@ namespace vexa {
 CTransTypeDlg::CTransTypeDlg(const std::vector<std::string>& names, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QString::fromLatin1(kChooserTitle));
-    SetFixedSizeInDialogUnits(*this, 284, 151);
+    // The list is the last row: the dialog ends a margin below it.
+    SetFixedSizeInDialogUnits(*this, 284, 74);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);

@@ -10,7 +10,6 @@
 #include "frame/commandids.h"
 #include "frame/dashboard.h"
 #include "frame/mainfrm.h"
-#include "frame/messagebox.h"
 #include "graph/vlxview.h"
 #include "link/portdiscovery.h"
 #include "link/qtportlister.h"
@@ -26,6 +25,7 @@
 #include "settings_ui/startdlg.h"
 #include "sim/simpresets.h"
 #include "sim/simtransport.h"
+#include "uicommon/messagebox.h"
 #ifdef VEXA_HAVE_HIDAPI
 #include "link/hidapi_backend.h"
 #include "link/hiddevice.h"
@@ -136,6 +136,8 @@ CVLXApp::~CVLXApp() {
     frame_.reset();
     launcher_.reset();
     doc_.reset();
+    // The mail program has had the whole session to read the copies it was given.
+    RemoveSupportMailCopies();
 }
 
 bool CVLXApp::InitInstance() {
@@ -233,7 +235,8 @@ void CVLXApp::CreateControllerLink() {
     // With the virtual controller chosen for the run, a controller on USB stays unused.
     if (options_.usbLink && !options_.demo) {
         hidBackend_ = std::make_unique<HidapiBackend>();
-        hid_ = std::make_unique<CHidDevice>(*hidBackend_);
+        const UsbIds ids = UsbIdsFromSettings(overlay_);
+        hid_ = std::make_unique<CHidDevice>(*hidBackend_, ids.vendor, ids.product);
     }
 #endif
     std::unique_ptr<ByteTransport> port =

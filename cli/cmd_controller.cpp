@@ -308,8 +308,7 @@ int CmdPorts(CommandContext& context) {
     // The list as the dialog shows it, without storing its choice.
     IniSettingsStore stored(context.paths.settingsFile);
     PortNameSettings settings;
-    settings.WriteString(kCommSettingsSection, kComPortNameKey,
-                         stored.GetString(kCommSettingsSection, kComPortNameKey, ""));
+    settings.WriteString(kCommSettingsSection, kComPortNameKey, StoredPortName(stored));
     CliHost host(context.err);
 #ifdef VEXA_HAVE_QT_SERIAL
     QtPortLister lister;

@@ -87,28 +87,14 @@ bool PortNameSettings::WriteString(std::string_view section, std::string_view ke
     return true;
 }
 
-namespace {
-
-// The virtual controller keeps the memory layout of the definitions it is used with.
-void LayoutFromDeclarations(const DeclarationsBlock& d, SimLayout& layout) {
-    layout.nvmType = std::clamp(d.NVMType(), 0, 2);
-    if (d.CalBufferStart() >= 0)
-        layout.bufferStart = d.CalBufferStart();
-    if (d.CalBufferSize() > 0)
-        layout.bufferSize = d.CalBufferSize();
-    if (d.FlashBlockSize() > 0)
-        layout.flashBlockSize = d.FlashBlockSize();
-}
-
-} // namespace
-
 bool CliSession::AttachController(const ControllerOptions& options, std::string& error) {
     CHidDevice* hid = nullptr;
     Clock* clock = &SteadyClock::Instance();
     if (options.port == "usb") {
 #ifdef VEXA_HAVE_HIDAPI
         hidBackend_ = std::make_unique<HidapiBackend>();
-        hid_ = std::make_unique<CHidDevice>(*hidBackend_);
+        const UsbIds ids = UsbIdsFromSettings(settings_);
+        hid_ = std::make_unique<CHidDevice>(*hidBackend_, ids.vendor, ids.product);
         hid = hid_.get();
 #else
         error = "This build has no USB HID support.";
@@ -116,14 +102,13 @@ bool CliSession::AttachController(const ControllerOptions& options, std::string&
 #endif
     } else if (options.port == kSimPortName) {
         SimOptions sim = options.sim;
-        // A shipped identity brings its controller's layout and calibration; otherwise the
-        // virtual controller takes the layout of the definitions it is used with.
+        // The controller is what its identity says: a shipped identity brings that
+        // controller's layout and calibration. It never copies what the host parsed from
+        // its definitions, so a host that misreads them meets a controller that does not.
         const SimPreset* preset = FindSimPresetByIdentity(sim.identity);
         const int nvmType = sim.layout.nvmType;
         if (preset)
             sim.layout = preset->layout;
-        else if (!options.simLayoutGiven)
-            LayoutFromDeclarations(doc_->Declarations, sim.layout);
         if (options.simLayoutGiven)
             sim.layout.nvmType = nvmType;
         sim_ = std::make_unique<SimTransport>(simClock_, sim);

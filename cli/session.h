@@ -60,7 +60,7 @@ struct ControllerOptions {
     std::string port;
     std::string traceFile;       // every byte through the link, appended; empty: no trace
     SimOptions sim;              // identity, faults and seed of "sim"
-    bool simLayoutGiven = false; // else the sim takes its layout from the definitions
+    bool simLayoutGiven = false; // --nvm given: it overrides the identity's memory type
     int choice = 0;              // the entry of a transmission choice list, in sorted order
 };
 

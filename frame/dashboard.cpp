@@ -1,10 +1,8 @@
 #include "frame/dashboard.h"
 
-#include "frame/controlwidget.h"
+#include "uicommon/textcodec.h"
 
 #include <QDockWidget>
-#include <QLabel>
-#include <QPalette>
 
 namespace vexa {
 
@@ -14,9 +12,9 @@ QRect ToQRect(const DashboardRect& r) {
     return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
 }
 
-// The boxes' sunken frame (client edge and static edge), centred text, greyable.
-QLabel* MakeBox(QWidget* parent, int pointSize) {
-    auto* label = new QLabel(parent);
+// A box of the bar: sunken frame (client edge and static edge), centred text, greyable.
+CDynamicStatic* MakeBox(QWidget* parent, ControlIdSource* ids, int pointSize) {
+    auto* label = new CDynamicStatic(parent, ids);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setLineWidth(2);
     label->setAlignment(Qt::AlignCenter);
@@ -31,19 +29,15 @@ QLabel* MakeBox(QWidget* parent, int pointSize) {
 } // namespace
 
 struct CDashboard::Box {
-    explicit Box(ControlIdAllocator* ids) : valueId(ids), captionId(ids) {}
     ~Box() {
         delete value;
         delete caption;
     }
-    ControlIdHold valueId;
-    ControlIdHold captionId;
-    std::string help;
-    QLabel* value = nullptr;
-    QLabel* caption = nullptr;
+    CDynamicStatic* value = nullptr;
+    CDynamicStatic* caption = nullptr;
 };
 
-CDashboard::CDashboard(ControlIdAllocator* ids, QWidget* parent) : QWidget(parent), ids_(ids) {
+CDashboard::CDashboard(ControlIdSource* ids, QWidget* parent) : QWidget(parent), ids_(ids) {
     model_.onRebuilt = [this] { Rebuild(); };
     model_.onCaptionChanged = [this] { ShowCaption(); };
     model_.onItemChanged = [this](int item) { ShowItem(item); };
@@ -62,31 +56,26 @@ void CDashboard::Rebuild() {
     boxes_.clear();
     const std::vector<DashboardItem>& items = model_.Items();
     for (const DashboardItem& item : items) {
-        auto box = std::make_unique<Box>(ids_);
-        box->help = item.helpText;
-
-        box->value = MakeBox(this, kValuePointSize);
-        QPalette p = box->value->palette();
-        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-            p.setColor(group, QPalette::WindowText, BarColour(item.colour));
-            p.setColor(group, QPalette::Window, Qt::white);
-        }
-        p.setColor(QPalette::Disabled, QPalette::Window, Qt::white);
-        box->value->setPalette(p);
-        box->value->setAutoFillBackground(true);
-        box->value->setText(BarText(item.text));
+        auto box = std::make_unique<Box>();
+        // Value text in the item's colour on white; a value or caption wider than its box
+        // is drawn smaller rather than cut off.
+        box->value = MakeBox(this, ids_, kValuePointSize);
+        box->value->SetColours(true, item.colour, 0xFFFFFF);
         box->value->setGeometry(ToQRect(item.valueRect));
+        box->value->SetFitToWidth(kValuePointSize);
+        box->value->SetText(FromWindows1252(item.text));
 
-        box->caption = MakeBox(this, kCaptionPointSize);
-        box->caption->setText(BarText(item.displayName));
+        box->caption = MakeBox(this, ids_, kCaptionPointSize);
         box->caption->setGeometry(ToQRect(item.captionRect));
+        box->caption->SetFitToWidth(kCaptionPointSize);
+        box->caption->SetText(FromWindows1252(item.displayName));
 
-        for (ControlIdHold* id : {&box->valueId, &box->captionId})
-            id->RegisterTexts(&box->help, item.statusBarText, item.toolTip);
-        if (box->valueId.Id() != 0)
-            SetControlId(box->value, box->valueId.Id());
-        if (box->captionId.Id() != 0)
-            SetControlId(box->caption, box->captionId.Id());
+        for (CDynamicStatic* label : {box->value, box->caption}) {
+            label->RegisterTexts(item.helpText, item.statusBarText, item.toolTip);
+            label->setAccessibleDescription(FromWindows1252(item.helpText));
+        }
+        // The value is read out under its caption.
+        box->value->setAccessibleName(FromWindows1252(item.displayName));
         box->value->setEnabled(item.enabled);
         box->caption->setEnabled(item.enabled);
         box->caption->show();
@@ -112,27 +101,25 @@ void CDashboard::ShowItem(int item) {
         return;
     const DashboardItem& shown = model_.Items()[i];
     Box& box = *boxes_[i];
-    const QString text = BarText(shown.text);
-    if (box.value->text() != text)
-        box.value->setText(text);
+    box.value->SetText(FromWindows1252(shown.text));
     box.value->setEnabled(shown.enabled);
     box.caption->setEnabled(shown.enabled);
 }
 
-QLabel* CDashboard::ValueLabel(std::size_t i) const {
+CDynamicStatic* CDashboard::ValueLabel(std::size_t i) const {
     return i < boxes_.size() ? boxes_[i]->value : nullptr;
 }
 
-QLabel* CDashboard::CaptionLabel(std::size_t i) const {
+CDynamicStatic* CDashboard::CaptionLabel(std::size_t i) const {
     return i < boxes_.size() ? boxes_[i]->caption : nullptr;
 }
 
 int CDashboard::ValueId(std::size_t i) const {
-    return i < boxes_.size() ? boxes_[i]->valueId.Id() : 0;
+    return i < boxes_.size() ? boxes_[i]->value->ControlId() : 0;
 }
 
 int CDashboard::CaptionId(std::size_t i) const {
-    return i < boxes_.size() ? boxes_[i]->captionId.Id() : 0;
+    return i < boxes_.size() ? boxes_[i]->caption->ControlId() : 0;
 }
 
 QSize CDashboard::sizeHint() const {

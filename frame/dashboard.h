@@ -6,7 +6,7 @@
 // "Dashboard" dock (whose title follows the caption) and calls BuildFromDefinition and
 // ClearItems when the dock is shown or hidden and after a rebuild of the bars.
 #include "frame/dashboardmodel.h"
-#include "graph/legendbutton.h"
+#include "uicommon/dynamicstatic.h"
 
 #include <QWidget>
 
@@ -14,8 +14,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-class QLabel;
 
 namespace vexa {
 
@@ -25,7 +23,7 @@ public:
     static constexpr int kCaptionPointSize = 8;
 
     // ids hands out the boxes' window ids (may be null: every id is then 0).
-    explicit CDashboard(ControlIdAllocator* ids, QWidget* parent = nullptr);
+    explicit CDashboard(ControlIdSource* ids, QWidget* parent = nullptr);
     ~CDashboard() override;
 
     void SetDocument(CVLXDoc* doc) { model_.SetDocument(doc); }
@@ -43,8 +41,8 @@ public:
     CDashboardModel& Model() { return model_; }
     const std::string& Caption() const { return model_.Caption(); }
     // The value box and caption of item i (in the model's order).
-    QLabel* ValueLabel(std::size_t i) const;
-    QLabel* CaptionLabel(std::size_t i) const;
+    CDynamicStatic* ValueLabel(std::size_t i) const;
+    CDynamicStatic* CaptionLabel(std::size_t i) const;
     int ValueId(std::size_t i) const;
     int CaptionId(std::size_t i) const;
     std::size_t BoxCount() const { return boxes_.size(); }
@@ -56,7 +54,7 @@ private:
     void ShowCaption();
     void ShowItem(int item);
 
-    ControlIdAllocator* ids_;
+    ControlIdSource* ids_;
     CDashboardModel model_;
     std::vector<std::unique_ptr<Box>> boxes_;
 };

@@ -2,17 +2,17 @@
 
 #include "core/settingskeys.h"
 #include "frame/commandids.h"
-#include "frame/controlidregistry.h"
-#include "frame/controlwidget.h"
 #include "frame/dashboard.h"
-#include "frame/messagebox.h"
-#include "frame/textcodec.h"
 #include "graph/dynamicdialogbar.h"
 #include "graph/legendbutton.h"
 #include "graph/vlxview.h"
 #include "settings_ui/aboutdlg.h"
 #include "settings_ui/dynamicpropertysheet.h"
 #include "settings_ui/startdlg.h"
+#include "uicommon/controlidregistry.h"
+#include "uicommon/controlwidget.h"
+#include "uicommon/messagebox.h"
+#include "uicommon/textcodec.h"
 #ifdef VEXA_HAVE_QTDBUS
 #include "frame/suspendnotifier.h"
 #endif
@@ -20,6 +20,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -31,6 +32,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -44,6 +46,7 @@ namespace vexa {
 namespace {
 
 constexpr const char* kBarStateKey = "State";
+constexpr const char* kGeometryKey = "Geometry";
 
 // A 16 x 16 toolbar picture: the style's icon where it has one, else a drawn glyph.
 QIcon GlyphIcon(const QString& glyph, QColor colour) {
@@ -68,18 +71,9 @@ int TrailingDots(const QString& text) {
 
 } // namespace
 
-// The settings windows' controls take their ids from the same registry as the bars'.
-class FrameControlIdSource : public ControlIdSource {
-public:
-    int AllocateControlId(int start) override { return ControlIds().AllocateControlId(start); }
-    void ReleaseControlId(int id) override { ControlIds().ReleaseControlId(id); }
-};
-
 CMainFrame::CMainFrame(SettingsStore& settings, std::string programDir, QWidget* parent)
     : QMainWindow(parent), settings_(settings), programDir_(std::move(programDir)) {
     ControlIds().Clear();
-    barIds_ = std::make_unique<RegistryIdAllocator>(ControlIds());
-    sheetIds_ = std::make_unique<FrameControlIdSource>();
     setMinimumSize(kInitialMinWidth, kInitialMinHeight);
     setAcceptDrops(true);
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
@@ -106,6 +100,8 @@ CMainFrame::CMainFrame(SettingsStore& settings, std::string programDir, QWidget*
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    // The bars going away are not the user hiding them.
+    disconnect(dashboardDock_->toggleViewAction(), nullptr, this, nullptr);
     // The settings windows and the bars hold control ids, live data and the document's
     // graph: they go while the id sources, the view and the document still exist. The view
     // holds the document's graph; it goes last of them.
@@ -140,7 +136,7 @@ void CMainFrame::AttachDocument(CVLXDoc& doc, ProgramLauncher* launcher) {
     // System Settings and the Initial Setup wizard.
     SettingsModelServices services;
     services.launcher = launcher;
-    settingsWindows_ = std::make_unique<CSettingsWindows>(*sheetIds_, services, this);
+    settingsWindows_ = std::make_unique<CSettingsWindows>(ControlIds(), services, this);
     settingsWindows_->onSystemSettingsChanged = [this](QWidget* window) {
         SetSystemSettingsWindow(window);
         UpdateCommandUI();
@@ -195,6 +191,9 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 bool CMainFrame::RunCommand(int id) {
+    // A number typed into System Settings counts before anything the command does.
+    if (settingsWindows_)
+        settingsWindows_->CommitTypedText();
     const auto it = commands_.find(id);
     if (it == commands_.end() || !it->second.handler ||
         (it->second.enabled && !it->second.enabled())) {
@@ -382,7 +381,7 @@ void CMainFrame::BuildBars() {
     // Floating, it cannot be closed: it has no close box.
     tuningDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     tuningDock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
-    tuningBar_ = new CDynamicDialogBar(barIds_.get(), tuningDock_);
+    tuningBar_ = new CDynamicDialogBar(&ControlIds(), tuningDock_);
     tuningBar_->setObjectName(QStringLiteral("GraphControlsContents"));
     tuningBar_->setMinimumWidth(dluX(normalFonts ? 89 : 69));
     tuningDock_->setWidget(tuningBar_);
@@ -393,11 +392,16 @@ void CMainFrame::BuildBars() {
     dashboardDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable |
                                 QDockWidget::DockWidgetClosable);
     dashboardDock_->setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
-    dashboard_ = new CDashboard(barIds_.get(), dashboardDock_);
+    dashboard_ = new CDashboard(&ControlIds(), dashboardDock_);
     dashboard_->setObjectName(QStringLiteral("DashboardContents"));
     dashboard_->setMinimumHeight(dluY(normalFonts ? 54 : 45));
     dashboardDock_->setWidget(dashboard_);
     addDockWidget(Qt::BottomDockWidgetArea, dashboardDock_);
+    // However the bar ends up shown or hidden (the dock's own toggle, a restored layout),
+    // a hidden bar polls nothing and a shown one is built. Floating or docking it hides and
+    // shows it in passing: only where it ends up counts.
+    connect(dashboardDock_->toggleViewAction(), &QAction::toggled, this,
+            [this] { QTimer::singleShot(0, this, [this] { SyncDashboardWithDock(); }); });
 }
 
 void CMainFrame::BuildStatusBar() {
@@ -463,7 +467,7 @@ void CMainFrame::SetMailAvailable(bool available) {
 // ---- Bars -------------------------------------------------------------------------
 
 void CMainFrame::OnViewDashboard() {
-    const bool visible = dashboardDock_->isVisible();
+    const bool visible = !dashboardDock_->isHidden();
     if (clearDashboard)
         clearDashboard();
     if (visible) {
@@ -475,16 +479,48 @@ void CMainFrame::OnViewDashboard() {
         buildDashboard();
 }
 
+void CMainFrame::SyncDashboardWithDock() {
+    if (!dashboard_)
+        return;
+    const bool shown = !dashboardDock_->isHidden();
+    if (shown == (dashboard_->BoxCount() > 0))
+        return;
+    if (clearDashboard)
+        clearDashboard();
+    if (shown && buildDashboard)
+        buildDashboard();
+}
+
 void CMainFrame::SaveBarState() {
     settings_.WriteString(kBarStateWriteProfile, kBarStateKey,
                           saveState().toBase64().toStdString());
+    // Size, position and the maximised state come back with the bars.
+    settings_.WriteString(kBarStateWriteProfile, kGeometryKey,
+                          saveGeometry().toBase64().toStdString());
 }
 
 void CMainFrame::LoadBarState() {
+    const std::string geometry = settings_.GetString(kBarStateWriteProfile, kGeometryKey, "");
+    if (geometry.empty() ||
+        !restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(geometry)))) {
+        // The first start: room for the graph, both bars and the dashboard, centred on the
+        // screen and never larger than it.
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QSize size =
+            (screen.size() * 4 / 5).expandedTo(minimumSize()).boundedTo(screen.size());
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, screen));
+    }
     // Read under the name it is written under, so the layout really comes back.
     const std::string state = settings_.GetString(kBarStateWriteProfile, kBarStateKey, "");
     if (!state.empty())
         restoreState(QByteArray::fromBase64(QByteArray::fromStdString(state)));
+    // Without the Graph Controls bar there are no curve check boxes: a layout that hides it
+    // (saved by a version that let it be closed) leaves it at its place instead.
+    if (tuningDock_->isHidden()) {
+        tuningDock_->setFloating(false);
+        addDockWidget(Qt::RightDockWidgetArea, tuningDock_);
+        tuningDock_->show();
+    }
 }
 
 // ---- System Settings and the wizard -----------------------------------------------
@@ -561,9 +597,26 @@ void CMainFrame::WinHelp(int context) {
 void CMainFrame::OnHelp() {
     QWidget* focus = QApplication::focusWidget();
     const int id = ControlIdOf(focus);
-    if (ControlIdRegistry::InRange(id))
+    if (ControlIdRegistry::InRange(id)) {
         WinHelp(kHelpContextCommandBase + id);
-    else if (!focus || focus->window() == this)
+        return;
+    }
+    // The pointer resting on a generated control of this window or its bars (floating ones
+    // too) that does not have the focus, such as a curve's label or a dashboard box: that
+    // control's help.
+    const auto ofThisWindow = [this](const QWidget* widget) {
+        for (; widget; widget = widget->parentWidget()) {
+            if (widget == this)
+                return true;
+        }
+        return false;
+    };
+    QWidget* under = QApplication::widgetAt(QCursor::pos());
+    if (const int over = ControlIdOf(under); ofThisWindow(under) && ControlIds().HelpText(over)) {
+        WinHelp(kHelpContextCommandBase + over);
+        return;
+    }
+    if (!focus || focus->window() == this)
         WinHelp(kHelpContextMainWindow);
     else
         RunCommand(kIdHelpFinder);
@@ -659,7 +712,8 @@ void CMainFrame::RebuildBars() {
         onTuningRebuilt();
     if (clearDashboard)
         clearDashboard();
-    if (buildDashboard && dashboardDock_->isVisible())
+    // Built unless the user hid it, also before the window is first shown.
+    if (buildDashboard && !dashboardDock_->isHidden())
         buildDashboard();
 }
 
@@ -694,8 +748,15 @@ bool CMainFrame::event(QEvent* event) {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // The Graph Controls bar has no close box, but floating it is a window of its own the
+    // window manager can still ask to close (Alt+F4): that request is refused while the
+    // main window is up. Once it is closed, the program's end closes every window.
+    if (watched == tuningDock_ && event->type() == QEvent::Close && isVisible()) {
+        event->ignore();
+        return true;
+    }
     // The filter watches the whole application: closing the dashboard (its close box,
-    // docked or floating) stops its live data.
+    // docked or floating) stops its live data at once.
     if (watched == dashboardDock_ && event->type() == QEvent::Close) {
         if (clearDashboard)
             clearDashboard();
@@ -752,6 +813,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (settingsWindows_)
+        settingsWindows_->CommitTypedText();
     if (closeGuard_ && !closeGuard_()) {
         event->ignore();
         return;

@@ -34,9 +34,7 @@ class CDynamicDialogBar;
 class CHelpDialog;
 class CSettingsWindows;
 class CVLXView;
-class FrameControlIdSource;
 class ProgramLauncher;
-class RegistryIdAllocator;
 class SuspendNotifier;
 
 class CMainFrame : public QMainWindow, public DocumentHost {
@@ -98,6 +96,8 @@ public:
     std::function<void()> buildDashboard;
     // Dashboard command: shows or hides the dashboard.
     void OnViewDashboard();
+    // A shown dashboard bar is built from the definition, a hidden one cleared.
+    void SyncDashboardWithDock();
     // The bar layout under the one profile name it is saved and read under.
     void SaveBarState();
     void LoadBarState();
@@ -206,9 +206,6 @@ private:
     QProgressBar* progress_ = nullptr;
     std::vector<TuningControl> tuningControls_;
     bool normalFonts_ = true;
-    // The generated controls' ids; they outlive every control that holds one.
-    std::unique_ptr<RegistryIdAllocator> barIds_;
-    std::unique_ptr<FrameControlIdSource> sheetIds_;
     CDynamicDialogBar* tuningBar_ = nullptr;
     CDashboard* dashboard_ = nullptr;
     std::unique_ptr<CSettingsWindows> settingsWindows_;

@@ -1,5 +1,7 @@
 #include "graph/dynamicdialogbar.h"
 
+#include "uicommon/textcodec.h"
+
 #include <QDockWidget>
 #include <QKeyEvent>
 #include <QPainter>
@@ -17,9 +19,24 @@ QRect ToQRect(const TuningRect& r) {
     return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
 }
 
+// A row's name: black on the element's colour (or plain for a heading), centred, in the
+// 10-point font, drawn smaller rather than cut off when the row is too narrow for it.
+CDynamicStatic* MakeLabel(QWidget* bar, ControlIdSource* ids, const TuningLabel& label,
+                          bool coloured) {
+    auto* shown = new CDynamicStatic(bar, ids);
+    shown->setTextFormat(Qt::PlainText);
+    shown->setAlignment(Qt::AlignCenter);
+    if (coloured)
+        shown->SetColours(true, 0x000000, label.colour);
+    shown->setGeometry(ToQRect(label.rect));
+    shown->SetText(FromWindows1252(label.text));
+    shown->SetFitToWidth(kLabelPointSize);
+    return shown;
+}
+
 } // namespace
 
-CDynamicDialogBar::CDynamicDialogBar(ControlIdAllocator* ids, QWidget* parent)
+CDynamicDialogBar::CDynamicDialogBar(ControlIdSource* ids, QWidget* parent)
     : QWidget(parent), ids_(ids) {
     setFocusPolicy(Qt::NoFocus);
 }
@@ -58,9 +75,7 @@ int CDynamicDialogBar::BuildFromControls(CVLXDoc* doc, const std::vector<TuningC
         if (control.kind == TuningControl::kHeading) {
             for (const TuningLabel& label : control.labels) {
                 // A heading has no id of its own (its window id is -1).
-                auto* heading =
-                    new CLegendLabel(this, ids_, label.text, false, 0, kLabelPointSize, false);
-                heading->setGeometry(ToQRect(label.rect));
+                CDynamicStatic* heading = MakeLabel(this, nullptr, label, false);
                 heading->show();
                 bottom_ = std::max(bottom_, label.rect.bottom);
                 controls_.push_back(heading);
@@ -77,11 +92,16 @@ int CDynamicDialogBar::BuildFromControls(CVLXDoc* doc, const std::vector<TuningC
             button->Attach(graph, trace);
         button->SetCheckState(control.checked);
         button->SetTexts(control.helpText, control.statusBarText, control.toolTip);
+        // The box has no text of its own: it is named by its labels.
+        QStringList names;
+        for (const TuningLabel& label : control.labels)
+            names << FromWindows1252(label.text);
+        button->setAccessibleName(names.join(QStringLiteral(" / ")));
+        button->setAccessibleDescription(FromWindows1252(control.helpText));
         for (const TuningLabel& label : control.labels) {
-            auto* shown = new CLegendLabel(this, ids_, label.text, label.coloured, label.colour,
-                                           kLabelPointSize);
-            shown->setGeometry(ToQRect(label.rect));
+            CDynamicStatic* shown = MakeLabel(this, ids_, label, label.coloured);
             shown->RegisterTexts(label.helpText, label.statusBarText, label.toolTip);
+            shown->setAccessibleDescription(FromWindows1252(label.helpText));
             button->AddLabel(shown);
             shown->show();
             bottom_ = std::max(bottom_, label.rect.bottom);
@@ -100,9 +120,9 @@ void CDynamicDialogBar::DestroyControls() {
     for (QWidget* control : controls_) {
         if (auto* button = dynamic_cast<CLegendButton*>(control)) {
             button->ReleaseIds();
-            for (CLegendLabel* label : button->Labels())
+            for (CDynamicStatic* label : button->Labels())
                 label->hide();
-        } else if (auto* label = dynamic_cast<CLegendLabel*>(control)) {
+        } else if (auto* label = dynamic_cast<CDynamicStatic*>(control)) {
             label->ReleaseId();
         }
         control->hide();
@@ -163,7 +183,7 @@ void CDynamicDialogBar::paintEvent(QPaintEvent*) {
             continue;
         painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);
-        for (CLegendLabel* label : button->Labels()) {
+        for (CDynamicStatic* label : button->Labels()) {
             const QRect outside = label->geometry().adjusted(-1, -1, 1, 1);
             painter.drawRect(outside.adjusted(0, 0, -1, -1));
         }

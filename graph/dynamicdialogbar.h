@@ -20,7 +20,7 @@ namespace vexa {
 class CDynamicDialogBar : public QWidget {
 public:
     // ids hands out the controls' window ids (may be null: every id is then 0).
-    explicit CDynamicDialogBar(ControlIdAllocator* ids, QWidget* parent = nullptr);
+    explicit CDynamicDialogBar(ControlIdSource* ids, QWidget* parent = nullptr);
     ~CDynamicDialogBar() override;
 
     // DestroyControls, then the controls of the document's [GraphicalTuning] section;
@@ -33,7 +33,7 @@ public:
     // loop, so a button may rebuild the bar from its own click); their ids are free at once.
     void DestroyControls();
 
-    // The controls in creation order: CLegendButton or, for headings, CLegendLabel.
+    // The controls in creation order: CLegendButton or, for headings, CDynamicStatic.
     const std::vector<QWidget*>& Controls() const { return controls_; }
     std::vector<CLegendButton*> Buttons() const;
     // The button whose row shows logicalName (the first one), or null.
@@ -42,7 +42,7 @@ public:
     // bar.
     int BuildCount() const { return builds_; }
     CVLXDoc* Document() const { return doc_; }
-    ControlIdAllocator* Ids() const { return ids_; }
+    ControlIdSource* Ids() const { return ids_; }
     QSize sizeHint() const override;
 
 protected:
@@ -53,7 +53,7 @@ protected:
 private:
     bool Docked() const;
 
-    ControlIdAllocator* ids_;
+    ControlIdSource* ids_;
     CVLXDoc* doc_ = nullptr;
     std::vector<QWidget*> controls_;
     int bottom_ = 0;

@@ -1,143 +1,17 @@
 #include "graph/legendbutton.h"
 
-#include "core/cp1252.h"
-
-#include <QFontMetrics>
-#include <QResizeEvent>
-
-#include "frame/controlidregistry.h"
-#include "frame/controlwidget.h"
-#include "frame/messagebox.h"
 #include "graph/dynamicdialogbar.h"
+#include "uicommon/controlwidget.h"
+#include "uicommon/messagebox.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPalette>
 
 namespace vexa {
 
-namespace {
-
-// Refresh the views and rebuild the bars (GlobalInfluence 2).
-constexpr int kRebuildBarsInfluence = 2;
-
-} // namespace
-
-QString BarText(const std::string& bytes) {
-    return QString::fromStdU16String(Cp1252ToUtf16(bytes));
-}
-
-QColor BarColour(std::uint32_t rgb) {
-    return QColor(static_cast<int>(rgb & 0xFFu), static_cast<int>((rgb >> 8) & 0xFFu),
-                  static_cast<int>((rgb >> 16) & 0xFFu));
-}
-
-// ---- Ids --------------------------------------------------------------------------
-
-int RegistryIdAllocator::AllocateControlId(int start) {
-    return registry_.AllocateControlId(start);
-}
-void RegistryIdAllocator::ReleaseControlId(int id) {
-    registry_.ReleaseControlId(id);
-}
-void RegistryIdAllocator::SetControlStatusText(int id, const std::string& text) {
-    registry_.SetControlStatusText(id, text);
-}
-void RegistryIdAllocator::SetControlToolTip(int id, const std::string& text) {
-    registry_.SetControlToolTip(id, text);
-}
-void RegistryIdAllocator::SetControlHelpText(int id, const std::string* help) {
-    registry_.SetControlHelpText(id, help);
-}
-
-ControlIdHold::ControlIdHold(ControlIdAllocator* ids)
-    : ids_(ids), id_(ids ? ids->AllocateControlId(0) : 0) {}
-
-void ControlIdHold::RegisterTexts(const std::string* help, const std::string& status,
-                                  const std::string& toolTip) {
-    if (!ids_ || id_ == 0)
-        return;
-    if (help && !help->empty())
-        ids_->SetControlHelpText(id_, help);
-    if (!status.empty())
-        ids_->SetControlStatusText(id_, status);
-    if (!toolTip.empty())
-        ids_->SetControlToolTip(id_, toolTip);
-}
-
-void ControlIdHold::Release() {
-    if (ids_ && id_ != 0)
-        ids_->ReleaseControlId(id_);
-    id_ = 0;
-}
-
-// ---- Labels -----------------------------------------------------------------------
-
-CLegendLabel::CLegendLabel(QWidget* parent, ControlIdAllocator* ids, const std::string& text,
-                           bool coloured, std::uint32_t colour, int pointSize, bool withId)
-    : QLabel(parent), id_(withId ? ids : nullptr), pointSize_(pointSize) {
-    setText(BarText(text));
-    setTextFormat(Qt::PlainText);
-    setAlignment(Qt::AlignCenter);
-    QFont f = font();
-    f.setPointSize(pointSize);
-    setFont(f);
-    if (coloured) {
-        QPalette p = palette();
-        for (const QPalette::ColorGroup group :
-             {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-            p.setColor(group, QPalette::Window, BarColour(colour));
-            p.setColor(group, QPalette::WindowText, Qt::black);
-        }
-        setPalette(p);
-        setAutoFillBackground(true);
-    }
-    if (id_.Id() != 0)
-        SetControlId(this, id_.Id());
-}
-
-void CLegendLabel::RegisterTexts(const std::string& help, const std::string& status,
-                                 const std::string& toolTip) {
-    help_ = help;
-    id_.RegisterTexts(&help_, status, toolTip);
-}
-
-void CLegendLabel::mouseReleaseEvent(QMouseEvent* event) {
-    QLabel::mouseReleaseEvent(event);
-    if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint()))
-        return;
-    // The release that ends a double click was counted by the double click.
-    if (std::exchange(afterDoubleClick_, false))
-        return;
-    if (owner_)
-        owner_->LabelClicked();
-}
-
-void CLegendLabel::resizeEvent(QResizeEvent* event) {
-    QLabel::resizeEvent(event);
-    // The bar's rows have a fixed width: a name wider than its label is drawn smaller,
-    // down to 6 points, rather than cut off at both ends.
-    QFont f = font();
-    f.setPointSize(pointSize_);
-    while (f.pointSize() > 6 && QFontMetrics(f).horizontalAdvance(text()) > width() - 2)
-        f.setPointSize(f.pointSize() - 1);
-    setFont(f);
-}
-
-void CLegendLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) {
-        QLabel::mouseDoubleClickEvent(event);
-        return;
-    }
-    afterDoubleClick_ = true;
-    if (owner_)
-        owner_->LabelClicked();
-}
-
 // ---- Buttons ----------------------------------------------------------------------
 
-CLegendButton::CLegendButton(CDynamicDialogBar* bar, CVLXDoc* doc, ControlIdAllocator* ids,
-                             Kind kind, std::string logicalName, int index)
+CLegendButton::CLegendButton(CDynamicDialogBar* bar, CVLXDoc* doc, ControlIdSource* ids, Kind kind,
+                             std::string logicalName, int index)
     : QCheckBox(bar), bar_(bar), doc_(doc), kind_(kind), logicalName_(std::move(logicalName)),
       index_(index), id_(ids) {
     traces_.fill(-1);
@@ -148,7 +22,7 @@ CLegendButton::CLegendButton(CDynamicDialogBar* bar, CVLXDoc* doc, ControlIdAllo
 }
 
 CLegendButton::~CLegendButton() {
-    for (const QPointer<CLegendLabel>& label : labels_)
+    for (const QPointer<CDynamicStatic>& label : labels_)
         delete label.data();
 }
 
@@ -174,14 +48,14 @@ std::vector<int> CLegendButton::Traces() const {
     return traces;
 }
 
-void CLegendButton::AddLabel(CLegendLabel* label) {
-    label->SetOwner(this);
+void CLegendButton::AddLabel(CDynamicStatic* label) {
+    label->SetLinkedButton(this);
     labels_.emplace_back(label);
 }
 
-std::vector<CLegendLabel*> CLegendButton::Labels() const {
-    std::vector<CLegendLabel*> labels;
-    for (const QPointer<CLegendLabel>& label : labels_) {
+std::vector<CDynamicStatic*> CLegendButton::Labels() const {
+    std::vector<CDynamicStatic*> labels;
+    for (const QPointer<CDynamicStatic>& label : labels_) {
         if (label)
             labels.push_back(label.data());
     }
@@ -232,7 +106,7 @@ void CLegendButton::LabelClicked() {
 
 void CLegendButton::ReleaseIds() {
     id_.Release();
-    for (CLegendLabel* label : Labels())
+    for (CDynamicStatic* label : Labels())
         label->ReleaseId();
 }
 
@@ -256,6 +130,12 @@ void CLegendButton::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QCheckBox::keyPressEvent(event);
+}
+
+bool CLegendButton::event(QEvent* event) {
+    if (ClaimHelpKey(event))
+        return true;
+    return QCheckBox::event(event);
 }
 
 void CLegendButton::OnClicked() {
@@ -293,15 +173,14 @@ void CLegendButton::OnClicked() {
             doc_->ApplyActionList("BitValState" + std::to_string(state), kBlockScope, nullptr,
                                   &apply);
         }
-        // The rebuild deletes this button: nothing of it is used once it starts.
+        // The bar is rebuilt, so what the option shows or hides follows it, and the curves
+        // are shown again (a curve may have started or stopped following another); the
+        // dashboard and its live data go on. The rebuild deletes this button: nothing of it
+        // is used once it starts.
         CVLXDoc* const doc = doc_;
-        const QPointer<CDynamicDialogBar> bar = bar_;
-        const int builds = bar ? bar->BuildCount() : 0;
-        doc->NotifyChange(kRebuildBarsInfluence, nullptr);
-        // A host without a frame refreshes nothing, and one may not route the rebuild to
-        // this bar: the bar then rebuilds itself.
-        if (bar && bar->BuildCount() == builds)
+        if (const QPointer<CDynamicDialogBar> bar = bar_)
             bar->BuildFromDefinition(doc);
+        doc->RefreshViews(0);
         break;
     }
     }

@@ -5,17 +5,15 @@
 // the BitValState action lists of its GraphElement block, after which the bar is rebuilt.
 // Clicking a label acts like clicking the box.
 //
-// Every button and label holds a window id from a ControlIdAllocator for its life; the
-// main window finds the status prompt, tool tip and help text of a widget from that id
-// (frame/controlwidget.h). All of it runs on the user-interface thread.
+// Every button and label holds a window id from a ControlIdSource for its life; the main
+// window finds the status prompt, tool tip and help text of a widget from that id
+// (uicommon/controlwidget.h). All of it runs on the user-interface thread.
 #include "core/curvegraph.h"
 #include "core/vlxdoc.h"
+#include "uicommon/dynamicstatic.h"
 
 #include <QCheckBox>
-#include <QColor>
-#include <QLabel>
 #include <QPointer>
-#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -25,100 +23,16 @@
 
 namespace vexa {
 
-class ControlIdRegistry;
-
-// Hands out the window ids of generated controls and keeps the texts the main window shows
-// for them. AllocateControlId returns 0 when every id is taken; a control with id 0 has no
-// texts.
-class ControlIdAllocator {
-public:
-    virtual ~ControlIdAllocator() = default;
-    virtual int AllocateControlId(int start) = 0;
-    virtual void ReleaseControlId(int id) = 0;
-    virtual void SetControlStatusText(int id, const std::string& text) = 0;
-    virtual void SetControlToolTip(int id, const std::string& text) = 0;
-    // help must live until the id is released; the first registration for an id wins.
-    virtual void SetControlHelpText(int id, const std::string* help) = 0;
-};
-
-// The allocator the main window passes: its ControlIdRegistry.
-class RegistryIdAllocator : public ControlIdAllocator {
-public:
-    explicit RegistryIdAllocator(ControlIdRegistry& registry) : registry_(registry) {}
-    int AllocateControlId(int start) override;
-    void ReleaseControlId(int id) override;
-    void SetControlStatusText(int id, const std::string& text) override;
-    void SetControlToolTip(int id, const std::string& text) override;
-    void SetControlHelpText(int id, const std::string* help) override;
-
-private:
-    ControlIdRegistry& registry_;
-};
-
-// A generated control's id: taken at construction, given back by Release or at
-// destruction. Without an allocator the id is 0.
-class ControlIdHold {
-public:
-    explicit ControlIdHold(ControlIdAllocator* ids);
-    ~ControlIdHold() { Release(); }
-    ControlIdHold(const ControlIdHold&) = delete;
-    ControlIdHold& operator=(const ControlIdHold&) = delete;
-    int Id() const { return id_; }
-    // Registers the texts (empty ones are not registered); help must outlive the id.
-    void RegisterTexts(const std::string* help, const std::string& status,
-                       const std::string& toolTip);
-    void Release();
-
-private:
-    ControlIdAllocator* ids_;
-    int id_;
-};
-
-// Calibration texts are Windows-1252 bytes; widgets show Unicode.
-QString BarText(const std::string& bytes);
-// 0x00BBGGRR as a colour.
-QColor BarColour(std::uint32_t rgb);
-
-class CLegendButton;
-
-// A label of a bar: plain (a heading) or coloured (black text on the element's colour),
-// centred. A label owned by a legend button forwards clicks and double clicks to it.
-class CLegendLabel : public QLabel {
-public:
-    CLegendLabel(QWidget* parent, ControlIdAllocator* ids, const std::string& text, bool coloured,
-                 std::uint32_t colour, int pointSize, bool withId = true);
-    int ControlId() const { return id_.Id(); }
-    void SetOwner(CLegendButton* owner) { owner_ = owner; }
-    // Registers the label's own texts under its id (the help text is copied).
-    void RegisterTexts(const std::string& help, const std::string& status,
-                       const std::string& toolTip);
-    const std::string& HelpText() const { return help_; }
-    // Gives the id back before the widget goes (the bar deletes its controls later).
-    void ReleaseId() { id_.Release(); }
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    ControlIdHold id_;
-    std::string help_;
-    CLegendButton* owner_ = nullptr;
-    int pointSize_;
-    bool afterDoubleClick_ = false;
-};
-
 class CDynamicDialogBar;
 
-class CLegendButton : public QCheckBox {
+class CLegendButton : public QCheckBox, public LabelClickTarget {
 public:
     enum Kind : int { kTraceButton = 4, kControlButton = 6, kLinkButton = 7 };
     static constexpr int kMaxTraces = 10;
 
     // bar is the parent widget and the bar rebuilt after a control button's click; doc may
     // be null (the button then only changes the graph, or does nothing).
-    CLegendButton(CDynamicDialogBar* bar, CVLXDoc* doc, ControlIdAllocator* ids, Kind kind,
+    CLegendButton(CDynamicDialogBar* bar, CVLXDoc* doc, ControlIdSource* ids, Kind kind,
                   std::string logicalName, int index);
     ~CLegendButton() override;
 
@@ -130,8 +44,8 @@ public:
     std::vector<int> Traces() const;
 
     // Takes ownership of a label (the bar's child); the first is the button's own label.
-    void AddLabel(CLegendLabel* label);
-    std::vector<CLegendLabel*> Labels() const;
+    void AddLabel(CDynamicStatic* label);
+    std::vector<CDynamicStatic*> Labels() const;
 
     // The element's texts, registered for the button's id (the help text is kept here).
     void SetTexts(std::string help, const std::string& status, const std::string& toolTip);
@@ -149,7 +63,7 @@ public:
     bool HelpRequest();
     // What a click on one of its labels does: toggles the box, takes the focus, then the
     // click behaviour.
-    void LabelClicked();
+    void LabelClicked() override;
     // Gives the ids of the button and its labels back; the widgets are deleted later.
     void ReleaseIds();
 
@@ -158,6 +72,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void OnClicked();
@@ -167,11 +82,11 @@ private:
     Kind kind_;
     std::string logicalName_;
     int index_;
-    ControlIdHold id_;
+    ControlIdLease id_;
     std::string help_;
     CurveGraph* graph_ = nullptr;
     std::array<std::int16_t, kMaxTraces> traces_;
-    std::vector<QPointer<CLegendLabel>> labels_;
+    std::vector<QPointer<CDynamicStatic>> labels_;
 };
 
 } // namespace vexa

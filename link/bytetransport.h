@@ -26,12 +26,9 @@ public:
     // bytes already buffered, and when there are none waits up to waitMs (0: no wait) for
     // at least one. Copies at most max bytes and returns the count, 0..max; 0 means the
     // wait passed without a byte or the link failed. Received NUL bytes are dropped.
-    // Transports that keep the rule in Read themselves (the virtual controller on virtual
-    // time) can keep this default; CSerialPort's reads then come out the same.
-    virtual int ReadAvailable(std::uint8_t* destination, int max, int waitMs) {
-        (void)waitMs;
-        return Read(destination, max);
-    }
+    // It never applies a time-out rule of its own: a wrapper that Reads through it
+    // (CSerialPort) gets exactly the rule, once.
+    virtual int ReadAvailable(std::uint8_t* destination, int max, int waitMs) = 0;
     // Writes n bytes and returns once they are handed to the line (flushed). Returns the
     // number written, 0..n.
     virtual int Write(const std::uint8_t* source, int n) = 0;

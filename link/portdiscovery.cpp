@@ -84,7 +84,7 @@ int CComSelect::RealPortCount() const {
 }
 
 void CComSelect::FillPortList() {
-    const std::string current = settings_.GetString(kCommSettingsSection, kComPortNameKey, "");
+    const std::string current = StoredPortName(settings_);
     entries_.clear();
     selected_ = -1;
     entries_.push_back({kNoPortEntryText, "", false});

@@ -5,6 +5,24 @@
 
 namespace vexa {
 
+std::string ComPortName(int number) {
+#ifdef _WIN32
+    return "COM" + std::to_string(number);
+#else
+    return "/dev/ttyS" + std::to_string(number - 1);
+#endif
+}
+
+std::string StoredPortName(const SettingsStore& settings) {
+    // A line break cannot be a value of an INI line, so it marks a missing key.
+    constexpr const char* kMissing = "\n";
+    const std::string name = settings.GetString(kCommSettingsSection, kComPortNameKey, kMissing);
+    if (name != kMissing)
+        return name;
+    const int number = settings.GetInt(kCommSettingsSection, kComPortNumberKey, 0);
+    return number > 0 ? ComPortName(number) : std::string();
+}
+
 std::string NoPortSelectedText() {
     return "No COM port has been selected, so no port could be opened.  Choose "
            "Communication Setup from the View menu to select a communication port.";
@@ -64,7 +82,7 @@ int CSerialPort::open(std::string& error, int baud) {
     }
     usb_ = false;
     if (settings_ != nullptr)
-        portName_ = settings_->GetString(kCommSettingsSection, kComPortNameKey, "");
+        portName_ = StoredPortName(*settings_);
     if (portName_.empty()) {
         error = NoPortSelectedText();
         return 0;

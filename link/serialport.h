@@ -20,6 +20,13 @@ inline constexpr const char* kCommSettingsSection = "Communication Settings";
 inline constexpr const char* kComPortNameKey = "COMPortName";
 inline constexpr const char* kComPortNumberKey = "COMPortNumber";
 
+// The system name of COM port number n (1 and up): "COMn" on Windows, "/dev/ttyS<n-1>"
+// elsewhere (COM1 is the first serial port).
+std::string ComPortName(int number);
+// The chosen port: "COMPortName"; when a settings file has no such key (one written where
+// ports are numbered) the port "COMPortNumber" names, if it is above 0. Empty: none chosen.
+std::string StoredPortName(const SettingsStore& settings);
+
 // The texts open reports. errno values: ENOENT and ENODEV mean the port does not exist,
 // EBUSY, EACCES and EPERM that another program holds it; any other is shown with its
 // number.
@@ -40,8 +47,8 @@ public:
     ~CSerialPort() override;
 
     // Opens at the current baud rate: the USB link when a controller is attached there,
-    // else the port named by "COMPortName". An open link is closed first. Returns 1 when a
-    // link is ready, else 0 with the reason in error.
+    // else the port the settings name (StoredPortName). An open link is closed first. Returns 1
+    // when a link is ready, else 0 with the reason in error.
     int Open(std::string& error) override;
     int open(std::string& error, int baud);
     void Close() override;

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -38,7 +39,46 @@ std::string MakeTempDirectory(const std::string& parent) {
     return pattern;
 }
 
+// The copies a mail program may still be reading; whatever is left goes at exit.
+class CopyFolders {
+public:
+    ~CopyFolders() { RemoveAll(); }
+    void Add(const std::string& folder) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        folders_.push_back(folder);
+    }
+    void RemoveAll() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const std::string& folder : folders_) {
+            std::error_code ec;
+            std::filesystem::remove_all(folder, ec);
+        }
+        folders_.clear();
+    }
+    std::vector<std::string> List() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return folders_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::string> folders_;
+};
+
+CopyFolders& LeftCopies() {
+    static CopyFolders copies;
+    return copies;
+}
+
 } // namespace
+
+void RemoveSupportMailCopies() {
+    LeftCopies().RemoveAll();
+}
+
+std::vector<std::string> PendingSupportMailCopies() {
+    return LeftCopies().List();
+}
 
 bool XdgEmailProgram::Available() const {
     const char* path = std::getenv("PATH");
@@ -128,9 +168,13 @@ int SendSupportMail(const SupportMailRequest& request, MailProgram& mail) {
     if (result != kMailSent && result != kMailUserAbort && result != kMailLoginFailure)
         doc.ShowMessage("Send Mail failed to send message.", kSupportMessageCaption,
                         kMbIconExclamation);
-    if (!tempDirectory.empty() && !mail.ReadsAttachmentsLater()) {
-        std::error_code ec;
-        std::filesystem::remove_all(tempDirectory, ec);
+    if (!tempDirectory.empty()) {
+        if (mail.ReadsAttachmentsLater() && result == kMailSent) {
+            LeftCopies().Add(tempDirectory);
+        } else {
+            std::error_code ec;
+            std::filesystem::remove_all(tempDirectory, ec);
+        }
     }
     return result;
 }

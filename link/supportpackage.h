@@ -80,12 +80,19 @@ struct SupportMailRequest {
 
 // "E-mail Data to Tech Support for Assistance": attaches the document's file when it is
 // saved and unmodified, else a temporary copy (named as the attachment is shown, removed
-// afterwards unless the mail program reads it later; the document's modified mark stays); dumps the
+// afterwards, or, when the mail program reads it later, by RemoveSupportMailCopies at the
+// latest when the program exits; the document's modified mark stays); dumps the
 // controller's RAM (its result does not matter); hands the message to mail. Shows "Unable to load
 // mail system support." when no mail program is available and "Send Mail failed to send message."
 // when the hand- over failed (not after a user abort or a logon failure). A copy that cannot be
 // saved ends the command without a message. Returns the MailResult, or -1 when nothing was handed
 // over.
 int SendSupportMail(const SupportMailRequest& request, MailProgram& mail);
+
+// Removes the temporary copies left for a mail program that reads its attachments later.
+// Runs by itself when the program exits; the windowed program also calls it on closing.
+void RemoveSupportMailCopies();
+// The folders of those copies still in place.
+std::vector<std::string> PendingSupportMailCopies();
 
 } // namespace vexa

@@ -1,6 +1,7 @@
 #include "link/tcs_monitor.h"
 
 #include "core/documenthost.h"
+#include "link/comtimeouts.h"
 #include "link/ramsymbols.h"
 
 #include <algorithm>
@@ -177,8 +178,15 @@ int CTCS_Monitor::send_data(int wait, const std::string& data, std::string& erro
     }
     if (wait == 1) {
         std::uint8_t done = 0;
-        if (transport_->Read(&done, 1) != 1 || done != 'c')
+        const int count = transport_->Read(&done, 1);
+        if (count != 1 || done != 'c') {
+            // Said in the words of the other readback errors, so a failed write is never
+            // left without a reason.
+            const std::string what =
+                count == 1 ? std::string("'") + static_cast<char>(done) + "'" : "NULL";
+            error += "Comm. Write Confirmation Error: RX = " + what + ", expected 'c'.\n";
             return 0;
+        }
     }
     return 1;
 }
@@ -225,8 +233,18 @@ int CTCS_Monitor::test_and_write_NVM(char letter, const std::string& address, st
         return 0;
     }
     if (current == data) {
-        error.clear();
-        return 1;
+        // A changed digit can make one read match: a second read must agree before the
+        // write is skipped.
+        std::string again;
+        if (!send_cmd(letter, address, again, error)) {
+            set_connected(0);
+            return 0;
+        }
+        if (again == data) {
+            error.clear();
+            return 1;
+        }
+        current = again;
     }
     if (data.empty()) {
         data = current;
@@ -336,8 +354,12 @@ int CTCS_Monitor::write_RAM(char letter, int address, int value, std::string& er
 }
 
 int CTCS_Monitor::enable_EEPROM_write() {
-    Exchange exchange(*this);
     std::string error;
+    return enable_EEPROM_write(error);
+}
+
+int CTCS_Monitor::enable_EEPROM_write(std::string& error) {
+    Exchange exchange(*this);
     purge();
     if (write_RAM('f', 0x44, 0x09, error) && write_RAM('n', 0x80, kNoData, error))
         return 1;
@@ -348,11 +370,15 @@ int CTCS_Monitor::enable_EEPROM_write() {
 }
 
 int CTCS_Monitor::disable_EEPROM_write() {
-    Exchange exchange(*this);
     std::string error;
+    return disable_EEPROM_write(error, 1);
+}
+
+int CTCS_Monitor::disable_EEPROM_write(std::string& error, int show) {
+    Exchange exchange(*this);
     if (write_RAM('f', 0x44, 0x08, error) && write_RAM('n', 0x00, kNoData, error))
         return 1;
-    if (owner_ != nullptr)
+    if (show && owner_ != nullptr)
         owner_->ShowMessage(error, "EEPROM Write Disable Error:", kMbIconStop | kMbTaskModal);
     set_connected(0);
     return 0;
@@ -396,7 +422,12 @@ void CTCS_Monitor::add_status_dot(int index, std::string& status) {
 }
 
 void CTCS_Monitor::send_abort() {
-    transport_->Write(&kAbortByte, 1);
+    // The controller echoes the abort byte; read here, that echo cannot be taken for the
+    // first byte of the next command's answer.
+    if (transport_->Write(&kAbortByte, 1) == 1) {
+        std::uint8_t echo = 0;
+        transport_->Read(&echo, 1);
+    }
 }
 
 int CTCS_Monitor::write_block(std::span<const std::uint8_t> source, int first, int address,
@@ -559,9 +590,7 @@ int CTCS_Monitor::read_flash(int block, int count, std::string& error) {
         std::equal(bytes, bytes + 6, reply) && reply[6] == 'c')
         return 0;
     error = "Could not read flash memory due to a communication error.";
-    send_abort();
-    std::uint8_t discard = 0;
-    transport_->Read(&discard, 1);
+    send_abort(); // its echo is the byte read and dropped
     return 1;
 }
 
@@ -576,20 +605,27 @@ int CTCS_Monitor::read_version(std::uint16_t* deviceType, std::uint16_t* hardwar
         if (errorOut != nullptr)
             *errorOut = what;
         set_connected(0);
+        // What the failed query left on its way must not answer the next exchange.
+        purge_line();
         return 0;
     };
     if (errorOut != nullptr)
         errorOut->clear();
     std::string firmware;
     purge();
-    if (read_wrt_cmd('w', "00", firmware, error)) {
+    const bool firmwareAnswered = read_wrt_cmd('w', "00", firmware, error) != 0;
+    if (firmwareAnswered) {
         if (firmware.size() < 2 || firmware[0] < '1' || firmware[1] < '0')
             return fail("Firmware version reply '" + firmware + "' is not a controller's.");
     } else {
         firmware = "10"; // a controller that does not know 'w' runs firmware 1.0
     }
     std::string product;
-    purge();
+    // After an unanswered or garbled 'w', its echo may still be on its way.
+    if (firmwareAnswered)
+        purge();
+    else
+        purge_line();
     if (!read_wrt_cmd('v', "00", product, error))
         return fail(error);
     if (product.size() < 2 || product[0] < '1' || product[1] < '1')
@@ -640,6 +676,26 @@ int CTCS_Monitor::read_symbol(const std::string& text) {
 // ---- Link and state ---------------------------------------------------------------------
 
 int CTCS_Monitor::purge() {
+    return transport_->Purge();
+}
+
+int CTCS_Monitor::purge_line(int abort) {
+    Exchange exchange(*this);
+    if (abort)
+        send_abort();
+    // Take whatever still arrives until the line has been quiet for the COM interval; a
+    // controller that never stops talking is cut off after about two seconds of bytes.
+    constexpr int kQuietMs = ComReadTimeouts{}.intervalMs;
+    std::uint8_t scrap[64];
+    int drained = 0;
+    // Over USB a report wait that passes in silence closes the device, so there only the
+    // buffered input goes.
+    while (!transport_->IsUsb() && drained < kSettleLimitBytes) {
+        const int got = transport_->ReadAvailable(scrap, static_cast<int>(sizeof scrap), kQuietMs);
+        if (got <= 0)
+            break;
+        drained += got;
+    }
     return transport_->Purge();
 }
 

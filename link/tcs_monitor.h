@@ -71,8 +71,14 @@ public:
     // passed in when the command step failed).
     int read_RAM(char letter, int address, int& value, std::string& error);
     int write_RAM(char letter, int address, int value, std::string& error);
+    // The EEPROM write-enable (RAM 0x44 = 0x09, then `n` at 0x80) and write-disable
+    // (0x44 = 0x08, then `n` at 0x00) sequences. A failure is shown in a message box
+    // ("EEPROM Write Enable Error:" / "EEPROM Write Disable Error:"; for the disable only
+    // with show 1) and disconnects; error, when given, receives what went wrong.
     int enable_EEPROM_write();
+    int enable_EEPROM_write(std::string& error);
     int disable_EEPROM_write();
+    int disable_EEPROM_write(std::string& error, int show);
 
     // ---- Block and flash commands ---------------------------------------------------
     // Writes count (1..256) bytes of source from index first into controller RAM at
@@ -88,7 +94,8 @@ public:
     int read_block(std::span<std::uint8_t> destination, int first, int address, int count,
                    std::string& status);
     // Programs count flash blocks from the RAM buffer, starting at block. Returns 0 done,
-    // 1 not started, 0xFF verification failed (error names the address).
+    // 1 not started, 0xFF verification failed (error names the address). After a failure
+    // the abort byte has been sent and its echo read.
     int write_flash(int block, int count, std::string& error);
     // Copies count flash blocks into the RAM buffer. Returns 0 done, 1 failed.
     int read_flash(int block, int count, std::string& error);
@@ -109,7 +116,17 @@ public:
     int read_symbol(const std::string& text);
 
     // ---- Link and state -------------------------------------------------------------
+    // Discards what the transport holds now (bytes still on the line arrive later).
     int purge();
+    // After a failed exchange: lets the bytes still on their way arrive (until no byte has
+    // come for the COM interval of 50 ms, or kSettleLimitBytes have come), then purges, so
+    // nothing of the failed exchange is read as the answer to the next. With abort 1 the
+    // abort byte is sent first (its echo read), ending any command or frame the controller
+    // may still be inside. Over USB only the buffered input is dropped (a report wait that
+    // passes in silence would close the device). Returns 1.
+    int purge_line(int abort = 0);
+    // About two seconds of a 9600-baud line.
+    static constexpr int kSettleLimitBytes = 2048;
     // RAM addressing mode from $NVMType (0, 1, 2; anything else gives 0); the 'l' mode
     // becomes 1 and the 'e'/'i' mode 0.
     void set_addressing_modes(int nvmType);

@@ -4,6 +4,7 @@
 #include "core/textutil.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 
@@ -186,7 +187,15 @@ int CTransReadbackDecoder::DetectTransmissionType(const std::string& folder, std
         if (!name.empty())
             sortedNames_.push_back(name);
     }
-    std::stable_sort(sortedNames_.begin(), sortedNames_.end());
+    // The list box's order: alphabetical without regard to case.
+    std::stable_sort(sortedNames_.begin(), sortedNames_.end(),
+                     [](const std::string& a, const std::string& b) {
+                         return std::lexicographical_compare(
+                             a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+                                 return std::tolower(static_cast<unsigned char>(x)) <
+                                        std::tolower(static_cast<unsigned char>(y));
+                             });
+                     });
     int selected = 0;
     if (chooser_ && !chooser_(sortedNames_, selected))
         return 0;

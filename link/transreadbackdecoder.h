@@ -22,7 +22,8 @@ namespace vexa {
 inline constexpr const char* kSignatureFileName = "TransReadback.sig";
 
 // Asks the user to pick among similar transmission types (the "Select Current Transmission
-// Type" dialog). names are the non-empty display names in alphabetical order; selected is
+// Type" dialog). names are the non-empty display names in alphabetical order without regard
+// to case; selected is
 // in/out: 0 on entry (the first entry), the chosen index on return. Returns 1 for OK,
 // 0 for Cancel.
 using TransmissionChooser =

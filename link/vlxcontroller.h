@@ -48,11 +48,15 @@ std::string ConnectedStatusText(const std::string& prodName, int deviceType, int
                                 int firmwareVersion, int firmwareVersionMinor);
 inline constexpr const char* kDisconnectedStatusText = "Controller Disconnected";
 
-// Why the declared memory layout cannot be moved safely, or empty when it can: an EEPROM
-// image ($NVMType 0) larger than the 256 bytes a table holds, a negative $TotalBlockSize,
-// and for flash a $FlashBlockSize of 0 or less, or a $CalBufferSize that is not a non-zero
-// multiple of 256 holding whole flash blocks (at most 256 of them).
-std::string TransferLayoutProblem(const DeclarationsBlock& declarations);
+// Why the declared memory layout cannot be moved safely into or out of controller table
+// `table` (0 or 1), or empty when it can: a negative $TotalBlockSize, an $NVMType other than
+// 0, 1 or 2, an EEPROM image ($NVMType 0) larger than the 256 bytes a table holds; for flash
+// a $FlashBlockSize of 0 or less, a $CalBufferSize that is not a non-zero multiple of 256
+// holding whole flash blocks (at most 256 of them), a buffer beyond the RAM addresses the
+// $NVMType's digits reach, a table that does not start at a flash block, whole blocks of
+// the image that would reach into the other table ($CalNVMPageSize), or blocks beyond
+// number 0xFFF.
+std::string TransferLayoutProblem(const DeclarationsBlock& declarations, int table);
 
 // The path name the read command gives the document before a read:
 // "<folder of currentPath, with its separator>ControllerReadback_Table#<table + 1>"; the
@@ -119,12 +123,19 @@ public:
     // unchanged; a failed read leaves its variables unchanged.
     int TransferCalibration(int direction);
     // Moves size bytes of image to (direction 1) or from (0) EEPROM table `table` with the
-    // 'e' command. Returns 1, or 0 with error (the caller shows it for a write).
+    // 'e' command. Returns 1, or 0 with error (the caller shows it for a write). A failed
+    // write names the step that failed and why, and whether write protection could be
+    // switched back on, which is tried after every failed write. A read takes the table
+    // twice and reads a byte the two disagree on again until one value has come twice.
     int TransferTableEeprom(std::vector<std::uint8_t>& image, int size, int table,
                             std::string& error, int direction);
-    // The same through the controller's RAM buffer and flash ('u'/'d', 'b'/'r').
+    // The same through the controller's RAM buffer and flash ('u'/'d', 'b'/'r'); a read
+    // takes the table twice and reads a frame the two disagree on again.
     int TransferTableFlash(std::vector<std::uint8_t>& image, int size, int table,
                            std::string& error, int direction);
+    // One unverified read of the table, as a read makes it twice (benchmarks compare the
+    // two). Returns 1, or 0 with the failure shown.
+    int ReadTablePass(std::vector<std::uint8_t>& image, int size, int table, std::string& error);
 
     // ---- Diagnostics ------------------------------------------------------------------
     // The first 256 bytes of controller RAM into the file at path (RAMDump.txt). Returns 1
@@ -144,8 +155,33 @@ public:
     int ReopenPort(std::string& error) { return monitor_->reopen_port(error, 9600); }
 
 private:
+    struct FlashPlan;
+
     void ReportProgress(int done, int total);
     int SelectedTable() const;
+    // After a failed exchange: a quiet line (abort byte, in-flight bytes drained) and the
+    // port reopened when it closed.
+    void SettleLine();
+    // SettleLine, and the monitor connected again when the same controller answers the
+    // version query. Returns whether the link is up.
+    int RecoverLink();
+    // The EEPROM write-disable sequence; once more on a recovered line when it fails, or
+    // (afterFailure) only once, on a line recovered first. why: what went wrong.
+    int SwitchOnWriteProtection(bool afterFailure, std::string& why);
+    int WriteEepromTable(const std::vector<std::uint8_t>& image, int size, int table,
+                         std::string& error);
+    int WriteEepromByte(int address, std::uint8_t value, int table, std::string& error);
+    int ReadEepromTable(std::vector<std::uint8_t>& image, int size, int table, std::string& error);
+    int ReadEepromPass(std::vector<std::uint8_t>& image, int size, int pass, std::string& status,
+                       std::string& error);
+    int ReadEepromCell(int address, std::uint8_t& value, std::string& error);
+    int MakeFlashPlan(int size, int table, FlashPlan& plan, std::string& error);
+    int ReadFlashTable(std::vector<std::uint8_t>& image, const FlashPlan& plan, int table,
+                       std::string& error);
+    int ReadFlashPass(std::vector<std::uint8_t>& image, const FlashPlan& plan, int pass,
+                      std::string& status, std::string& error);
+    int ReadFlashChunk(std::vector<std::uint8_t>& image, const FlashPlan& plan, int offset,
+                       bool loadBuffer, std::string& status, std::string& error);
 
     CVLXDoc& doc_;
     Clock& clock_;

@@ -339,9 +339,12 @@ def graphical_tuning(out, fam_name, t):
     out.comment("tire diameter and axle ratio of the Vehicle page.")
     out.block("GraphElement", "Label", [("LogicalName", "ShiftHeading"),
                                          ("DisplayName", "Shift Schedule")])
-    shifts = [("Shift12", "1-2", "2-1", 0, 0x000000C0, 0x00FF8080),
-              ("Shift23", "2-3", "3-2", 2, 0x0000A000, 0x0080E080),
-              ("Shift34", "3-4", "4-3", 4, 0x00C00000, 0x00FFC080)]
+    # Colours (0x00BBGGRR) of equal lightness and well apart in hue: black label text on
+    # each keeps a contrast of at least 5.7:1, and each curve at least 3.6:1 on the white
+    # graph. An upshift and its downshift take neighbouring hues.
+    shifts = [("Shift12", "1-2", "2-1", 0, 0x00453EF8, 0x00006FC9),
+              ("Shift23", "2-3", "3-2", 2, 0x00089B20, 0x008B9707),
+              ("Shift34", "3-4", "4-3", 4, 0x00D78D04, 0x00FA6D91)]
     for up, up_text, down_text, num, up_colour, down_colour in shifts:
         down = f"Shift{up_text[2]}{up_text[0]}"
         up_extra = [("HelpText", f"The {up_text} upshift speed at each throttle position. "
@@ -367,12 +370,12 @@ def graphical_tuning(out, fam_name, t):
         out.block("GraphElement", "Label", [("LogicalName", "TCCHeading"),
                                              ("DisplayName", "Converter Clutch")])
         out.block("GraphElement", "Trace", speed_trace(
-            "TCCApply", "TCC Apply", 7, 0x00008080, 1,
+            "TCCApply", "TCC Apply", 7, 0x00018990, 1,
             [("HelpText", "Lowest speed at which the converter clutch applies, by throttle."),
              ("StatusBarTxt", "Show or hide the converter clutch apply and release curves"),
              ("ToolTip", "Converter clutch apply / release")]))
         out.block("GraphElement", "Trace", speed_trace(
-            "TCCRelease", "TCC Release", 8, 0x0080C0C0, 2,
+            "TCCRelease", "TCC Release", 8, 0x00AD930F, 2,
             [("HelpText", "Speed below which the converter clutch releases, by throttle."),
              ("StatusBarTxt", "The converter clutch release curve"),
              ("ToolTip", "Converter clutch release")]))
@@ -380,7 +383,7 @@ def graphical_tuning(out, fam_name, t):
     out.block("GraphElement", "Label", [("LogicalName", "PressureHeading"),
                                          ("DisplayName", "Line Pressure")])
     pressure = [("LogicalName", "LinePressure"), ("DisplayName", "Line Pressure"),
-                ("TraceNum", 6), ("TraceColor", hexv(0x00800080, 8)),
+                ("TraceNum", 6), ("TraceColor", hexv(0x00B73DE8, 8)),
                 ("EnableButton", 0), ("CallOutFmt", "TPS %s: %.0f")]
     if fam_name == "PID3/1":
         # Counts as the controller keeps them; the table gives the psi each count means
@@ -401,7 +404,7 @@ def graphical_tuning(out, fam_name, t):
     out.comment("carries it, never offered on the bar.")
     out.block("GraphElement", "Trace", [
         ("LogicalName", "ShiftTime"), ("DisplayName", "Shift Time"),
-        ("TraceNum", shift_time_num), ("TraceColor", hexv(0x00606060, 8)),
+        ("TraceNum", shift_time_num), ("TraceColor", hexv(0x00868686, 8)),
         ("EnableButton", -1), ("CallOutFmt", "TPS %s: %.0f ms"), ("TraceMode", 1),
         ("StoreToIntFormula", "x/4"), ("IntToStoreFormula", "x*4"),
         ("DispToIntFormula", "x/4"), ("IntToDispFormula", "x*4")])
@@ -472,7 +475,7 @@ def data_items(out, t):
                                          "the engaged gear during a shift."),
                             ("StatusBarTxt", "Gear commanded"), ("ToolTip", "Commanded gear")]),
         ("EnumeratedText", [("LogicalName", "TCC"), ("DisplayName", "Converter"),
-                            ("DefDisplayColor", "0x00008080"), ("DefMonState", 1),
+                            ("DefDisplayColor", "0x00007070"), ("DefMonState", 1),
                             ("NumTicks", 2), ("MinValue", 0), ("MaxValue", 1),
                             ("DisplayFormula", "M:CCLUTCH:"), ("EnumText0", "Open"),
                             ("EnumText1", "Locked"),
@@ -492,7 +495,7 @@ def data_items(out, t):
                           ("HelpText", "The line pressure command, 0 to 255."),
                           ("StatusBarTxt", "Line pressure command"), ("ToolTip", "Line pressure")]),
         ("NumericValue", [("LogicalName", "OilTemp"), ("DisplayName", "Fluid (F)"),
-                          ("DefDisplayColor", "0x000060C0"), ("DefMonState", 1),
+                          ("DefDisplayColor", "0x000050A0"), ("DefMonState", 1),
                           ("NumTicks", 10), ("MinValue", 0), ("MaxValue", 200),
                           ("MaxErrorTxt", "HOT"), ("DisplayFormula", "%3.0f = (M:TOT:-40)*1.8+32"),
                           ("HelpText", "Transmission fluid temperature. Above 250 F the fluid "

@@ -2,8 +2,8 @@
 
 #include "core/settingskeys.h"
 #include "core/vlxdoc.h"
-#include "frame/dialogunits.h"
 #include "settings_ui/shellutils.h"
+#include "uicommon/dialogunits.h"
 
 #include <QCheckBox>
 #include <QLabel>

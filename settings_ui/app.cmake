@@ -5,5 +5,5 @@ if(VEXA_BUILD_GUI)
       ${CMAKE_CURRENT_LIST_DIR}/aboutdlg.cpp
       ${CMAKE_CURRENT_LIST_DIR}/startdlg.cpp
       ${CMAKE_CURRENT_LIST_DIR}/shellutils.cpp
-    DEPS vexa_core Qt6::Widgets)
+    DEPS vexa_uicommon vexa_core Qt6::Widgets)
 endif()

@@ -2,6 +2,8 @@
 
 #include "settings_ui/helpdialog.h"
 #include "settings_ui/settingspage.h"
+#include "uicommon/controlwidget.h"
+#include "uicommon/textcodec.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -41,11 +43,16 @@ CDynamicButton::CDynamicButton(QWidget* parent, ControlIdSource& ids, CSettingsP
 
 void CDynamicButton::Sync(const ButtonModel& model) {
     setGeometry(ToQRect(model.rect));
-    const QString text = FromDefinitionText(model.text);
+    // Tab reaches a radio group at its checked button; the arrow keys move within it.
+    if (radio_)
+        setFocusPolicy(model.checked ? Qt::StrongFocus : Qt::ClickFocus);
+    const QString text = FromWindows1252(model.text);
     if (this->text() != text)
         setText(text);
     if (isCheckable() && isChecked() != model.checked)
         setChecked(model.checked);
+    // A button is named by its own text.
+    SetAccessibleTexts(*this, nullptr, model.helpText);
     if (kind_ == ButtonModel::kGroupBox)
         lower();
 }
@@ -105,10 +112,33 @@ void CDynamicButton::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if (radio_ && event->modifiers() == Qt::NoModifier) {
+        int step = 0;
+        switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Left:
+            step = -1;
+            break;
+        case Qt::Key_Down:
+        case Qt::Key_Right:
+            step = 1;
+            break;
+        default:
+            break;
+        }
+        if (step != 0) {
+            event->accept();
+            if (CSettingsPage* page = Page())
+                page->RadioArrow(index_, step);
+            return;
+        }
+    }
     QAbstractButton::keyPressEvent(event);
 }
 
 bool CDynamicButton::event(QEvent* event) {
+    if (ClaimHelpKey(event))
+        return true;
     if (event->type() == QEvent::WhatsThis || event->type() == QEvent::QueryWhatsThis) {
         if (event->type() == QEvent::WhatsThis && Page())
             Page()->Help(SettingsPageModel::ControlClass::kButton, index_);

@@ -8,7 +8,7 @@
 //
 // QtProgramLauncher starts what a push button's Execute names: programs without waiting,
 // help files in the application's help viewer.
-#include "settings_ui/dynamicstatic.h"
+#include "settings_ui/dynamiccontrol.h"
 
 #include <QAbstractButton>
 

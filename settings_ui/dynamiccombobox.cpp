@@ -1,9 +1,12 @@
 #include "settings_ui/dynamiccombobox.h"
 
 #include "settings_ui/settingspage.h"
+#include "uicommon/controlwidget.h"
+#include "uicommon/textcodec.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>
+#include <QWheelEvent>
 
 namespace vexa {
 
@@ -41,16 +44,17 @@ void CDynamicComboBox::Sync(const ComboBoxModel& model) {
     setMaxVisibleItems(std::max(1, (modelRect_.height() - kFieldHeight) / rowHeight));
     bool same = count() == static_cast<int>(model.entries.size());
     for (int i = 0; same && i < count(); ++i)
-        same = itemText(i) == FromDefinitionText(model.entries[static_cast<std::size_t>(i)]);
+        same = itemText(i) == FromWindows1252(model.entries[static_cast<std::size_t>(i)]);
     if (!same) {
         clear();
         for (const std::string& entry : model.entries)
-            addItem(FromDefinitionText(entry));
+            addItem(FromWindows1252(entry));
     }
     if (currentIndex() != model.selected)
         setCurrentIndex(model.selected);
     if (label_ && model.label)
-        label_->Sync(*model.label);
+        SyncStatic(*label_, *model.label);
+    SetAccessibleTexts(*this, model.label.get(), model.helpText);
     syncing_ = false;
 }
 
@@ -71,7 +75,19 @@ void CDynamicComboBox::keyPressEvent(QKeyEvent* event) {
     QComboBox::keyPressEvent(event);
 }
 
+void CDynamicComboBox::wheelEvent(QWheelEvent* event) {
+    // A list the pointer merely passes over keeps its choice: only the focused one takes
+    // the wheel.
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(event);
+}
+
 bool CDynamicComboBox::event(QEvent* event) {
+    if (ClaimHelpKey(event))
+        return true;
     if (event->type() == QEvent::WhatsThis || event->type() == QEvent::QueryWhatsThis) {
         if (event->type() == QEvent::WhatsThis && Page())
             Page()->Help(SettingsPageModel::ControlClass::kCombo, index_);

@@ -3,7 +3,7 @@
 // (items of a section, or the transmission catalogue) or a UserOption ComboBox. The user's
 // pick goes to the page's OnComboSelChange; the field occupies the top of the model's
 // rectangle, whose height is the room its open list may take.
-#include "settings_ui/dynamicstatic.h"
+#include "settings_ui/dynamiccontrol.h"
 
 #include <QComboBox>
 
@@ -32,6 +32,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     bool event(QEvent* event) override;
 
 private:

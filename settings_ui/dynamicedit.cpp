@@ -1,6 +1,8 @@
 #include "settings_ui/dynamicedit.h"
 
 #include "settings_ui/settingspage.h"
+#include "uicommon/controlwidget.h"
+#include "uicommon/textcodec.h"
 
 #include <QKeyEvent>
 #include <QWheelEvent>
@@ -14,6 +16,12 @@ CDynamicEdit::CDynamicEdit(QWidget* parent, ControlIdSource& ids, CSettingsPage*
     setFocusPolicy(Qt::StrongFocus);
     if (model.label)
         label_ = new CDynamicStatic(parent);
+    // What is typed is held by the model until it is committed, so the page can store it
+    // whatever takes the focus away, and bringing the widgets in line does not undo it.
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        if (CSettingsPage* owner = Page())
+            owner->EditTextEdited(index_, TypedText());
+    });
     Sync(model);
 }
 
@@ -30,11 +38,12 @@ void CDynamicEdit::Detach() {
 
 void CDynamicEdit::Sync(const EditBoxModel& model) {
     setGeometry(ToQRect(model.rect));
-    const QString shown = FromDefinitionText(model.Text());
+    const QString shown = FromWindows1252(model.Text());
     if (text() != shown)
         setText(shown);
     if (label_ && model.label)
-        label_->Sync(*model.label);
+        SyncStatic(*label_, *model.label);
+    SetAccessibleTexts(*this, model.label.get(), model.helpText);
 }
 
 void CDynamicEdit::keyPressEvent(QKeyEvent* event) {
@@ -76,6 +85,12 @@ void CDynamicEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void CDynamicEdit::wheelEvent(QWheelEvent* event) {
+    // Only the field being edited takes the wheel; over any other the wheel scrolls what
+    // lies under the pointer, or nothing.
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     if (CSettingsPage* page = Page())
         page->EditWheel(index_, event->angleDelta().y());
@@ -83,11 +98,15 @@ void CDynamicEdit::wheelEvent(QWheelEvent* event) {
 
 void CDynamicEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
+    // A field hidden with its page (another tab, Next or Back, the window closing) was
+    // committed by the page being left.
     if (CSettingsPage* page = Page(); page && isVisible())
         page->EditFocusLost(index_, TypedText());
 }
 
 bool CDynamicEdit::event(QEvent* event) {
+    if (ClaimHelpKey(event))
+        return true;
     if (event->type() == QEvent::WhatsThis || event->type() == QEvent::QueryWhatsThis) {
         if (event->type() == QEvent::WhatsThis && Page())
             Page()->Help(SettingsPageModel::ControlClass::kEdit, index_);

@@ -4,7 +4,8 @@
 // line feed and Space commit the typed text, Up and Down step by DeltaIncrement (five
 // steps with Shift), a wheel notch steps once, leaving the field commits. The field keeps
 // Return for itself, swallows typed spaces and holds at most 70 characters.
-#include "settings_ui/dynamicstatic.h"
+#include "settings_ui/dynamiccontrol.h"
+#include "uicommon/textcodec.h"
 
 #include <QLineEdit>
 
@@ -31,7 +32,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    std::string TypedText() const { return ToDefinitionText(text()); }
+    std::string TypedText() const { return ToWindows1252(text()); }
 
     int index_;
     QPointer<CDynamicStatic> label_;

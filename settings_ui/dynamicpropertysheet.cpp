@@ -1,5 +1,7 @@
 #include "settings_ui/dynamicpropertysheet.h"
 
+#include "uicommon/textcodec.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -55,7 +57,7 @@ CDynamicPropertySheet::~CDynamicPropertySheet() {
 
 void CDynamicPropertySheet::SetUp() {
     LiveSheets().push_back(this);
-    setWindowTitle(FromDefinitionText(model_.Caption()));
+    setWindowTitle(FromWindows1252(model_.Caption()));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
     auto* layout = new QVBoxLayout(this);
@@ -83,6 +85,9 @@ void CDynamicPropertySheet::SetUp() {
         setModal(false);
         tabs_ = new QTabWidget(this);
         layout->addWidget(tabs_);
+        // The window opens with the focus on the tab row, not on a setting a stray key or
+        // wheel notch would change.
+        tabs_->setFocus(Qt::OtherFocusReason);
         connect(tabs_, &QTabWidget::currentChanged, this, &CDynamicPropertySheet::OnTabChanged);
     }
 }
@@ -130,6 +135,22 @@ bool CDynamicPropertySheet::Back() {
     if (!(model_.WizardButtons() & kWizardBack) && model_.WizardMode())
         return false;
     return SetActivePage(model_.ActivePage() - 1);
+}
+
+void CDynamicPropertySheet::CommitTypedText() {
+    BeginPageAction();
+    model_.CommitTypedText();
+    EndPageAction();
+}
+
+void CDynamicPropertySheet::done(int result) {
+    CommitTypedText();
+    QDialog::done(result);
+}
+
+void CDynamicPropertySheet::closeEvent(QCloseEvent* event) {
+    CommitTypedText();
+    QDialog::closeEvent(event);
 }
 
 void CDynamicPropertySheet::CyclePages(int pauseMs) {
@@ -200,7 +221,7 @@ void CDynamicPropertySheet::SyncWithModel() {
             for (std::size_t i = 0; i < pages_.size(); ++i) {
                 const SettingsPageModel& model = model_.Page(static_cast<int>(i));
                 const std::string& title = i < texts.size() ? texts[i] : model.title;
-                tabs_->addTab(pages_[i], FromDefinitionText(title));
+                tabs_->addTab(pages_[i], FromWindows1252(title));
                 // A placeholder refuses to become active.
                 tabs_->setTabEnabled(static_cast<int>(i), !model.IsPlaceholder());
             }
@@ -277,10 +298,6 @@ SettingsModelServices WithoutIds(SettingsModelServices services) {
     return services;
 }
 
-bool TransmissionChosen(const CVLXDoc& doc) {
-    return doc.Header[kTransmissionType] != "None";
-}
-
 } // namespace
 
 CSettingsWindows::CSettingsWindows(ControlIdSource& ids, SettingsModelServices services,
@@ -336,16 +353,23 @@ int CSettingsWindows::RunInitialSetup(CVLXDoc* doc, int pageTemplate) {
 }
 
 void CSettingsWindows::RefreshSettingsSheet(CVLXDoc* doc, int cycle, int pageTemplate) {
-    if (systemSettings_) {
-        systemSettings_->RebuildPages();
-        if (cycle == 1 && doc && TransmissionChosen(*doc))
-            systemSettings_->CyclePages();
+    if (!doc)
         return;
-    }
-    if (cycle == 1 && doc && TransmissionChosen(*doc)) {
-        if (CDynamicPropertySheet* sheet = OpenSystemSettings(doc, pageTemplate))
-            sheet->CyclePages();
-    }
+    const SettingsRefresh plan = sheets_.PlanRefresh(*doc, cycle);
+    CDynamicPropertySheet* sheet = systemSettings_;
+    if (plan.open)
+        sheet = OpenSystemSettings(doc, pageTemplate);
+    if (!sheet)
+        return;
+    if (plan.rebuild)
+        sheet->RebuildPages();
+    if (plan.cycle)
+        sheet->CyclePages();
+}
+
+void CSettingsWindows::CommitTypedText() {
+    if (systemSettings_)
+        systemSettings_->CommitTypedText();
 }
 
 bool CSettingsWindows::AllowNewFile(CVLXDoc& doc) {

@@ -44,6 +44,9 @@ public:
     // Wizard navigation (what the buttons do).
     bool Next();
     bool Back();
+    // Stores what was typed into the current page's fields and not committed yet (the
+    // window closes, or the main window is about to run a command).
+    void CommitTypedText();
     // Activates every page in turn, pauseMs apart, then page 0, so each runs its first
     // display (the document's refresh after the calibration changed underneath).
     void CyclePages(int pauseMs = 50);
@@ -68,9 +71,13 @@ public:
     void BeginPageAction() { ++pageActions_; }
     void EndPageAction();
 
+    // Finish, Cancel and Escape: the typed text is stored first.
+    void done(int result) override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void SetUp();
@@ -127,6 +134,9 @@ public:
 
     // File>New: refused with a message while System Settings is open.
     bool AllowNewFile(CVLXDoc& doc);
+
+    // The main window is about to act: System Settings stores what was typed into it.
+    void CommitTypedText();
 
     // Called with the window when System Settings opens and with nullptr when it closes,
     // so the main window can keep its record.

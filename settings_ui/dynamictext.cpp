@@ -1,6 +1,8 @@
 #include "settings_ui/dynamictext.h"
 
 #include "settings_ui/settingspage.h"
+#include "uicommon/controlwidget.h"
+#include "uicommon/textcodec.h"
 
 #include <QKeyEvent>
 #include <QTextCursor>
@@ -32,21 +34,22 @@ void CDynamicText::Detach() {
 
 void CDynamicText::Sync(const TextBoxModel& model) {
     setGeometry(ToQRect(model.rect));
-    const QString shown = FromDefinitionText(model.Text());
+    const QString shown = FromWindows1252(model.Text());
     if (toPlainText() != shown) {
         syncing_ = true;
         setPlainText(shown);
         syncing_ = false;
     }
     if (label_ && model.label)
-        label_->Sync(*model.label);
+        SyncStatic(*label_, *model.label);
+    SetAccessibleTexts(*this, model.label.get(), model.helpText);
 }
 
 void CDynamicText::OnTextChanged() {
     if (syncing_)
         return;
     if (CSettingsPage* page = Page())
-        page->TextChanged(index_, ToDefinitionText(toPlainText()));
+        page->TextChanged(index_, ToWindows1252(toPlainText()));
 }
 
 void CDynamicText::focusInEvent(QFocusEvent* event) {
@@ -67,6 +70,8 @@ void CDynamicText::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CDynamicText::event(QEvent* event) {
+    if (ClaimHelpKey(event))
+        return true;
     if (event->type() == QEvent::WhatsThis || event->type() == QEvent::QueryWhatsThis) {
         if (event->type() == QEvent::WhatsThis && Page())
             Page()->Help(SettingsPageModel::ControlClass::kText, index_);

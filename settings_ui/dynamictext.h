@@ -2,7 +2,7 @@
 // CDynamicText: a settings page's free-text field (UserOption TextBox), bound to a string
 // variable or to the control state. Every change of the text is stored at once (the
 // page's OnTextChanged); gaining the focus removes any selection.
-#include "settings_ui/dynamicstatic.h"
+#include "settings_ui/dynamiccontrol.h"
 
 #include <QPlainTextEdit>
 

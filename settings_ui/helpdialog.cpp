@@ -1,9 +1,13 @@
 #include "settings_ui/helpdialog.h"
 
+#include "core/cp1252.h"
 #include "core/documenthost.h"
+#include "settings_ui/modelcontrols.h"
 #include "settings_ui/richtext.h"
 #include "settings_ui/richtextqt.h"
 
+#include <QDesktopServices>
+#include <QFile>
 #include <QFont>
 #include <QIcon>
 #include <QMessageBox>
@@ -20,11 +24,17 @@
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace vexa {
 namespace {
 
 constexpr char kMessageCaption[] = "VEXA Transmission Control";
+constexpr char kLinkErrorCaption[] = "Help Link Error:";
+constexpr char kNotHelpFileError[] =
+    "The link does not name a help file (.rtf) or a web address, so the help viewer cannot "
+    "open it.";
+constexpr char kBrowserError[] = "%1 could not be opened: no web browser was started for it.";
 
 // Dialog units of 8-point "MS Shell Dlg" at 96 dpi: base units of 6 x 13 pixels.
 int DluX(int units) {
@@ -107,15 +117,22 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& mes
 CHelpTextView::CHelpTextView(QWidget* parent) : QTextBrowser(parent) {
     setReadOnly(true);
     setOpenLinks(false);
-    // No caret and no selection; the scroll area still scrolls by keyboard and wheel.
-    setTextInteractionFlags(Qt::NoTextInteraction);
+    // No caret and no selection; the scroll area still scrolls by keyboard and wheel, and
+    // Tab moves from link to link.
+    setTextInteractionFlags(Qt::LinksAccessibleByKeyboard);
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::NoContextMenu);
     setFrameShape(QFrame::StyledPanel);
+    viewport()->setMouseTracking(true);
+    // Queued: the link may replace the text the browser is still working on.
+    connect(
+        this, &QTextBrowser::anchorClicked, this,
+        [this](const QUrl& url) { emit linkActivated(url.toString()); }, Qt::QueuedConnection);
 }
 
 void CHelpTextView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
+        pressedLink_ = anchorAt(event->position().toPoint());
         event->accept();
         return;
     }
@@ -125,9 +142,18 @@ void CHelpTextView::mousePressEvent(QMouseEvent* event) {
 void CHelpTextView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         event->accept();
+        const QString link = std::exchange(pressedLink_, QString());
+        if (!link.isEmpty() && anchorAt(event->position().toPoint()) == link)
+            emit linkActivated(link);
         return;
     }
     QTextBrowser::mouseReleaseEvent(event);
+}
+
+void CHelpTextView::mouseMoveEvent(QMouseEvent* event) {
+    const bool overLink = !anchorAt(event->position().toPoint()).isEmpty();
+    viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    event->accept();
 }
 
 void CHelpTextView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -149,6 +175,8 @@ CHelpDialog::CHelpDialog(QWidget* parent) : QDialog(parent) {
     done_->setObjectName(QStringLiteral("done"));
     done_->setDefault(true);
     connect(done_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(text_, &CHelpTextView::linkActivated, this, &CHelpDialog::OpenLink);
+    urlOpener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
     const QSize client(DluX(536), DluY(374));
     const QRect textRect(DluX(7), DluY(7), DluX(522), DluY(344));
@@ -184,15 +212,57 @@ int CHelpDialog::LoadHelpFile(const std::string& path) {
     ReadRichText(bytes, model, errorText); // a partial read shows what it accepted
     FillTextDocument(model, *text_->document());
     text_->verticalScrollBar()->setValue(0);
+    currentFile_ = path;
     return 1;
 }
 
-void CHelpDialog::ShowFileError(const std::string& text) {
-    if (host_) {
-        host_->MessageBox(text, kMessageCaption, kMbIconStop);
+void CHelpDialog::OpenLink(const QString& href) {
+    const QUrl url(href);
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+        scheme == QLatin1String("mailto") || scheme == QLatin1String("ftp")) {
+        if (!urlOpener_ || !urlOpener_(url))
+            ShowMessage(Replace(kBrowserError, href.toStdString()), kLinkErrorCaption,
+                        kMbIconExclamation);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kMessageCaption),
+    // A bookmark in the text shown (a link "#name"): the text is already there.
+    if (href.startsWith(QChar('#')))
+        return;
+    const QString name = href.section(QChar('#'), 0, 0);
+    const std::string stored = QFile::encodeName(name).toStdString();
+    std::string caption; // 8-bit, as message texts are
+    for (const QChar c : name)
+        caption.push_back(UnicodeToCp1252(c.unicode()));
+    if (!url.isRelative() || name.startsWith(QChar('/'))) {
+        ShowMessage(kOutsideProgramDirError, caption, kMbIconExclamation);
+        return;
+    }
+    if (!name.endsWith(QStringLiteral(".rtf"), Qt::CaseInsensitive)) {
+        ShowMessage(kNotHelpFileError, kLinkErrorCaption, kMbIconExclamation);
+        return;
+    }
+    const std::string directory = std::filesystem::path(currentFile_).parent_path().string();
+    std::string path;
+    if (!ResolveProgramFile(directory.empty() ? "." : directory, stored, path)) {
+        ShowMessage(kOutsideProgramDirError, caption, kMbIconExclamation);
+        return;
+    }
+    LoadHelpFile(path);
+}
+
+void CHelpDialog::ShowFileError(const std::string& text) {
+    ShowMessage(text, kMessageCaption, kMbIconStop);
+}
+
+void CHelpDialog::ShowMessage(const std::string& text, const std::string& caption, unsigned flags) {
+    if (host_) {
+        host_->MessageBox(text, caption, flags);
+        return;
+    }
+    const bool stop = (flags & 0xF0u) == kMbIconStop;
+    QMessageBox box(stop ? QMessageBox::Critical : QMessageBox::Warning,
+                    QString::fromUtf8(Windows1252ToUtf8(caption).c_str()),
                     QString::fromUtf8(Windows1252ToUtf8(text).c_str()), QMessageBox::Ok, this);
     box.exec();
 }

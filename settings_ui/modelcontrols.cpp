@@ -219,6 +219,7 @@ void EditBoxModel::RefreshText() {
     std::string text = FormatDoubles(displayFormat_, shown);
     if (text != text_)
         text_ = std::move(text);
+    shown_ = text_;
 }
 
 void EditBoxModel::CommitText() {
@@ -296,6 +297,13 @@ void EditBoxModel::KeyDown(int key, int repeatCount, bool shift) {
         StepValue(repeatCount * multiplier);
     else if (key == kKeyDown)
         StepValue(-repeatCount * multiplier);
+}
+
+void EditBoxModel::FocusLost() {
+    if (HasTypedText())
+        CommitText();
+    else
+        wheel_ = 0;
 }
 
 void EditBoxModel::Wheel(int delta) {

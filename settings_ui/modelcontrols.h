@@ -10,6 +10,7 @@
 // progress is over, so a control is never destroyed by its own change.
 #include "core/vlxdoc.h"
 #include "formula/formulaparser.h"
+#include "uicommon/controlidsource.h"
 
 #include <cstdint>
 #include <memory>
@@ -60,33 +61,6 @@ struct ControlRect {
     int right = 0;
     int bottom = 0;
     bool operator==(const ControlRect&) const = default;
-};
-
-// Hands out the window ids of generated controls (the control id registry of the main
-// window). AllocateControlId returns 0 when every id is taken.
-class ControlIdSource {
-public:
-    virtual ~ControlIdSource() = default;
-    virtual int AllocateControlId(int start) = 0;
-    virtual void ReleaseControlId(int id) = 0;
-};
-
-// An id held for a control's life: taken at construction, given back at destruction.
-class ControlIdLease {
-public:
-    explicit ControlIdLease(ControlIdSource* source)
-        : source_(source), id_(source ? source->AllocateControlId(0) : 0) {}
-    ~ControlIdLease() {
-        if (source_ && id_ != 0)
-            source_->ReleaseControlId(id_);
-    }
-    ControlIdLease(const ControlIdLease&) = delete;
-    ControlIdLease& operator=(const ControlIdLease&) = delete;
-    int Id() const { return id_; }
-
-private:
-    ControlIdSource* source_;
-    int id_;
 };
 
 // Starts what a push button's Execute names. The paths given are already checked to lie
@@ -165,6 +139,7 @@ struct ControlCommon {
     ControlIdLease id;
     std::string logicalName; // at most 51 characters
     int index = -1;          // position in the page's list of its class
+    int tabOrder = -1;       // position among all of the page's controls, as they were made
     std::string helpText;
     int globalInfluence = 0;
     ControlRect rect;
@@ -192,6 +167,9 @@ public:
     // The field's text as shown; SetText takes what the user typed (at most 70 characters).
     const std::string& Text() const { return text_; }
     void SetText(const std::string& text) { text_ = text.substr(0, kMaxTextLength); }
+    // Whether the text differs from what the field showed last: the user typed something
+    // that is not stored yet.
+    bool HasTypedText() const { return text_ != shown_; }
 
     void CommitText();
     void StepValue(int steps);
@@ -202,7 +180,9 @@ public:
     // false: the character is swallowed (a space); true: the field takes it.
     static bool AcceptsCharacter(char c) { return c != ' '; }
     void Wheel(int delta);
-    void FocusLost() { CommitText(); }
+    // Leaving the field stores what was typed. A text the user left as it was shown is not
+    // read back: the shown text is rounded, so storing it would change the value.
+    void FocusLost();
 
     float Value() const { return value_; }
     float MinValue() const { return minValue_; }
@@ -235,6 +215,7 @@ private:
     Target targets_[3] = {{"x", {}, -1}, {}, {}};
     int wheel_ = 0;
     std::string text_;
+    std::string shown_; // the text as RefreshText last made it
 };
 
 // A free-text field bound to a string variable or to the control state (CDynamicText).

@@ -4,4 +4,4 @@ vexa_library(vexa_settings_model
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/modelcontrols.cpp
           ${CMAKE_CURRENT_LIST_DIR}/modelsettingspage.cpp
           ${CMAKE_CURRENT_LIST_DIR}/modelsheet.cpp
-  DEPS vexa_core)
+  DEPS vexa_uicommon_plain vexa_core)

@@ -176,6 +176,7 @@ void SettingsPageModel::CreateSelectionArea() {
     combo->helpText = helpText;
     combo->index = static_cast<int>(combos_.size());
     selectionCombo_ = combo->index;
+    combo->tabOrder = totalControls_;
     combos_.push_back(std::move(combo));
     ++totalControls_;
 
@@ -430,6 +431,7 @@ ButtonModel& SettingsPageModel::AddButton(int kind, const std::string& text, int
     button->logicalName = optionName_;
     button->helpText = optionHelp_;
     button->index = static_cast<int>(buttons_.size());
+    button->tabOrder = totalControls_;
     buttons_.push_back(std::move(button));
     ++totalControls_;
     return *buttons_.back();
@@ -496,6 +498,7 @@ void SettingsPageModel::BuildOption(const std::string& type) {
         combo->selected = combo->entries.empty() ? -1 : state;
         doc_->ApplyActionList(Numbered("BitValState", state), kBlockScope, nullptr, nullptr);
         (leftColumn ? leftY_ : rightY_) = y + 60;
+        combo->tabOrder = totalControls_;
         combos_.push_back(std::move(combo));
         ++totalControls_;
     } else if (type == "CheckBox") {
@@ -564,6 +567,7 @@ void SettingsPageModel::BuildOption(const std::string& type) {
             text->label = MakeLabel(x, y, x + width, optionDisplay_);
             text->rect = field;
             text->fullWidth = fullWidth;
+            text->tabOrder = totalControls_;
             texts_.push_back(std::move(text));
             ++totalControls_;
             texts_.back()->SetupFromDefinition(*doc_, *this);
@@ -574,6 +578,7 @@ void SettingsPageModel::BuildOption(const std::string& type) {
             edit->index = static_cast<int>(edits_.size());
             edit->label = MakeLabel(x, y, x + width, optionDisplay_);
             edit->rect = field;
+            edit->tabOrder = totalControls_;
             edits_.push_back(std::move(edit));
             ++totalControls_;
             edits_.back()->SetupFromDefinition(*doc_, *this);
@@ -635,14 +640,40 @@ void SettingsPageModel::OnButtonClicked(int buttonIndex, bool checkedAfterClick)
     Batch batch(*this);
     ButtonModel& button = *clicked;
     if (button.radioIndex >= 0 && checkedAfterClick) {
-        // The platform unchecks the other buttons of the group.
-        for (const auto& other : buttons_) {
-            if (other.get() != &button && other->radioIndex >= 0 &&
-                other->logicalName == button.logicalName)
-                other->checked = false;
+        // The platform unchecks the other buttons of the group, whatever their blocks are
+        // called: two options may share a LogicalName, two groups never share a button.
+        const auto [first, last] = RadioGroup(buttonIndex);
+        for (int i = first; i <= last; ++i) {
+            if (i != buttonIndex)
+                buttons_[static_cast<std::size_t>(i)]->checked = false;
         }
     }
     button.Click(checkedAfterClick);
+}
+
+std::pair<int, int> SettingsPageModel::RadioGroup(int buttonIndex) const {
+    const auto count = static_cast<int>(buttons_.size());
+    const auto radio = [this](int i) { return buttons_[static_cast<std::size_t>(i)].get(); };
+    if (buttonIndex < 0 || buttonIndex >= count || radio(buttonIndex)->radioIndex < 0)
+        return {-1, -1};
+    // A block's buttons are made one after the other, numbered from 0.
+    const int first = buttonIndex - radio(buttonIndex)->radioIndex;
+    int last = buttonIndex;
+    while (last + 1 < count && radio(last + 1)->radioIndex == radio(last)->radioIndex + 1)
+        ++last;
+    return {first, last};
+}
+
+int SettingsPageModel::OnRadioArrow(int buttonIndex, int step) {
+    if (!Live(buttons_, buttonIndex))
+        return -1;
+    const auto [first, last] = RadioGroup(buttonIndex);
+    if (first < 0)
+        return -1;
+    const int size = last - first + 1;
+    const int next = first + ((buttonIndex - first + step) % size + size) % size;
+    OnButtonClicked(next, true);
+    return next;
 }
 
 void SettingsPageModel::OnEditCommit(int editIndex, const std::string& text) {
@@ -679,6 +710,23 @@ void SettingsPageModel::OnEditFocusLost(int editIndex, const std::string& text) 
     Batch batch(*this);
     edit->SetText(text);
     edit->FocusLost();
+}
+
+void SettingsPageModel::OnEditTextEdited(int editIndex, const std::string& text) {
+    if (EditBoxModel* edit = Live(edits_, editIndex))
+        edit->SetText(text);
+}
+
+void SettingsPageModel::OnKillActive() {
+    if (retired_)
+        return;
+    Batch batch(*this);
+    // By index: a stored value may ask for the page's options to be rebuilt, which happens
+    // only when the batch is over.
+    for (std::size_t i = 0; i < edits_.size(); ++i) {
+        if (edits_[i]->HasTypedText())
+            edits_[i]->FocusLost();
+    }
 }
 
 void SettingsPageModel::OnTextChanged(int textIndex, const std::string& text) {

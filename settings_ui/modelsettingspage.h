@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vexa {
@@ -69,6 +70,10 @@ public:
     bool OnSetActive();
     // The sheet's apply request.
     void OnApply();
+    // The page stops being the current page (another becomes current, or the sheet closes):
+    // numbers typed into its fields and not stored yet are stored, as leaving the field
+    // would.
+    void OnKillActive();
     // The page's window goes away.
     void OnDestroyWindow();
 
@@ -84,11 +89,20 @@ public:
     // --- User actions, by position in the lists below --------------------------------
     void OnComboSelChange(int comboIndex, int entry);
     void OnButtonClicked(int buttonIndex, bool checkedAfterClick);
+    // An arrow key on a radio button: the next (step 1) or previous (step -1) button of its
+    // group, past either end the one at the other end, is chosen as a click would choose it.
+    // Returns its index, or -1 when buttonIndex is not a radio button.
+    int OnRadioArrow(int buttonIndex, int step);
+    // The first and last button index of the radio group button buttonIndex belongs to: the
+    // buttons made for one RadioButton block. {-1, -1} for any other button.
+    std::pair<int, int> RadioGroup(int buttonIndex) const;
     void OnEditCommit(int editIndex, const std::string& text);
     void OnEditKeyDown(int editIndex, const std::string& text, int key, int repeatCount,
                        bool shift);
     void OnEditWheel(int editIndex, int delta);
     void OnEditFocusLost(int editIndex, const std::string& text);
+    // The user changed the field's text (nothing is stored until it is committed).
+    void OnEditTextEdited(int editIndex, const std::string& text);
     void OnTextChanged(int textIndex, const std::string& text);
     // F1 over a control: its help text (the SelectionCombo's is the page's).
     enum class ControlClass { kEdit, kText, kButton, kCombo };

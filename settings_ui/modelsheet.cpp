@@ -109,9 +109,20 @@ void PropertySheetModel::OnHelp() {
         doc_->ShowMessage(kSheetHelp, services_.applicationTitle, kMbOk);
 }
 
+void PropertySheetModel::CommitTypedText() {
+    if (active_ >= 0 && active_ < PageCount())
+        pages_[static_cast<std::size_t>(active_)]->OnKillActive();
+}
+
 bool PropertySheetModel::SetActivePage(int index) {
     if (index < 0 || index >= PageCount())
         return false;
+    if (index != active_) {
+        CommitTypedText();
+        // What was stored may have rebuilt the pages.
+        if (index >= PageCount())
+            return false;
+    }
     shown_ = true;
     const int previous = active_;
     active_ = index;
@@ -148,6 +159,19 @@ std::unique_ptr<PropertySheetModel> SettingsSheets::PrepareInitialSetup(CVLXDoc*
     if (!sheet->BuildPages(doc))
         return nullptr;
     return sheet;
+}
+
+SettingsRefresh SettingsSheets::PlanRefresh(const CVLXDoc& doc, int cycle) const {
+    const bool cycled = cycle == 1 && doc.Header[kTransmissionType] != "None";
+    SettingsRefresh plan;
+    if (systemSettings_) {
+        plan.rebuild = true;
+        plan.cycle = cycled;
+    } else if (cycled) {
+        plan.open = true;
+        plan.cycle = true;
+    }
+    return plan;
 }
 
 bool SettingsSheets::AllowNewFile(CVLXDoc& doc) {

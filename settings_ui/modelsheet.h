@@ -61,7 +61,11 @@ public:
     void OnHelp();
 
     // Makes page index the current page; false when it refuses (or there is no such page).
+    // The page left stores what was typed into its fields first.
     bool SetActivePage(int index);
+    // The sheet closes, or something outside it is about to act: the current page stores
+    // what was typed into its fields.
+    void CommitTypedText();
     bool Next() { return SetActivePage(active_ + 1); }
     bool Back() { return SetActivePage(active_ - 1); }
 
@@ -105,6 +109,15 @@ private:
     int generation_ = 0;
 };
 
+// What the System Settings window does when the document refreshes it after the calibration
+// changed underneath (a read, a controller check).
+struct SettingsRefresh {
+    bool open = false;    // open the window first (it was closed)
+    bool rebuild = false; // rebuild the pages of the open window
+    bool cycle = false;   // then activate every page in turn, so each runs its first display
+    bool operator==(const SettingsRefresh&) const = default;
+};
+
 // The main window's record of its settings sheets.
 class SettingsSheets {
 public:
@@ -124,6 +137,11 @@ public:
 
     // File>New: refused with a message while System Settings is open.
     bool AllowNewFile(CVLXDoc& doc);
+
+    // The refresh the document asks for with cycle (0 or 1): an open window rebuilds its
+    // pages; with cycle 1 and a transmission type chosen, its pages are cycled, and a
+    // closed window is opened for it. Nothing happens to a closed window otherwise.
+    SettingsRefresh PlanRefresh(const CVLXDoc& doc, int cycle) const;
 
 private:
     SettingsModelServices services_;

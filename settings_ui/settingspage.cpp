@@ -6,6 +6,9 @@
 #include <QFont>
 #include <QKeyEvent>
 
+#include <algorithm>
+#include <utility>
+
 namespace vexa {
 
 QSize PageTemplateSize(int templateId) {
@@ -82,6 +85,14 @@ void CSettingsPage::ButtonClicked(int buttonIndex, bool checkedAfterClick) {
     Forward([&](SettingsPageModel& page) { page.OnButtonClicked(buttonIndex, checkedAfterClick); });
 }
 
+void CSettingsPage::RadioArrow(int buttonIndex, int step) {
+    int chosen = -1;
+    const QPointer<CSettingsPage> self(this);
+    Forward([&](SettingsPageModel& page) { chosen = page.OnRadioArrow(buttonIndex, step); });
+    if (self && chosen >= 0 && static_cast<std::size_t>(chosen) < buttons_.size())
+        buttons_[static_cast<std::size_t>(chosen)]->setFocus(Qt::TabFocusReason);
+}
+
 void CSettingsPage::EditKeyDown(int editIndex, const std::string& text, int key, int repeatCount,
                                 bool shift) {
     Forward([&](SettingsPageModel& page) {
@@ -95,6 +106,11 @@ void CSettingsPage::EditWheel(int editIndex, int delta) {
 
 void CSettingsPage::EditFocusLost(int editIndex, const std::string& text) {
     Forward([&](SettingsPageModel& page) { page.OnEditFocusLost(editIndex, text); });
+}
+
+void CSettingsPage::EditTextEdited(int editIndex, const std::string& text) {
+    if (model_)
+        model_->OnEditTextEdited(editIndex, text);
 }
 
 void CSettingsPage::TextChanged(int textIndex, const std::string& text) {
@@ -212,6 +228,24 @@ void CSettingsPage::RecreateOptions() {
         if (button->Kind() == ButtonModel::kGroupBox)
             button->lower();
     }
+    SetTabOrder();
+}
+
+void CSettingsPage::SetTabOrder() {
+    // Tab goes through the options as the definition lists them, whatever their kind.
+    std::vector<std::pair<int, QWidget*>> order;
+    const auto add = [&order](const auto& widgets, const auto& models) {
+        for (std::size_t i = 0; i < widgets.size() && i < models.size(); ++i)
+            order.emplace_back(models[i]->tabOrder, widgets[i]);
+    };
+    add(combos_, model_->ComboBoxes());
+    add(edits_, model_->EditBoxes());
+    add(texts_, model_->TextBoxes());
+    add(buttons_, model_->Buttons());
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1].second, order[i].second);
 }
 
 void CSettingsPage::UpdateOptions() {
@@ -237,9 +271,11 @@ void CSettingsPage::SyncSelectionArea() {
         }
         if (!widget)
             widget = new CDynamicStatic(this);
-        widget->Sync(*model);
+        SyncStatic(*widget, *model);
     };
     place(selectionLabel_, model_->SelectionLabel());
+    if (CDynamicComboBox* combo = SelectionCombo(); combo && selectionLabel_)
+        combo->setAccessibleName(selectionLabel_->text());
     place(description_, model_->Description());
     if (description_)
         description_->setWordWrap(true);

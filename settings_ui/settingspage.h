@@ -8,8 +8,8 @@
 // does this for all of its pages, since an action may rebuild the sheet itself.
 #include "settings_ui/dynamicbutton.h"
 #include "settings_ui/dynamiccombobox.h"
+#include "settings_ui/dynamiccontrol.h"
 #include "settings_ui/dynamicedit.h"
-#include "settings_ui/dynamicstatic.h"
 #include "settings_ui/dynamictext.h"
 #include "settings_ui/modelsettingspage.h"
 
@@ -46,9 +46,14 @@ public:
     // --- What the controls forward (the caller must not touch itself afterwards) -------
     void ComboSelChange(int comboIndex, int entry);
     void ButtonClicked(int buttonIndex, bool checkedAfterClick);
+    // An arrow key on a radio button: the next or previous button of its group is chosen
+    // and takes the focus.
+    void RadioArrow(int buttonIndex, int step);
     void EditKeyDown(int editIndex, const std::string& text, int key, int repeatCount, bool shift);
     void EditWheel(int editIndex, int delta);
     void EditFocusLost(int editIndex, const std::string& text);
+    // Typing: the model holds the text until it is committed; nothing else changes.
+    void EditTextEdited(int editIndex, const std::string& text);
     void TextChanged(int textIndex, const std::string& text);
     void Help(SettingsPageModel::ControlClass kind, int index);
 
@@ -69,6 +74,7 @@ protected:
 private:
     template <typename Action> void Forward(Action action);
     void RecreateOptions();
+    void SetTabOrder();
     void ClearOptions();
     void SyncSelectionArea();
     void UpdateOptions();

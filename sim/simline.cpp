@@ -75,8 +75,11 @@ void SimLine::Emit(const std::vector<TimedByte>& replies) {
             unpluggedSinceUs_ = departUs;
             return;
         }
-        ++controllerSent_;
         std::uint8_t value = reply.value;
+        if (faults.flipAt >= 0 && controllerSent_ >= faults.flipAt &&
+            controllerSent_ < faults.flipAt + faults.flipCount)
+            value ^= 0x01;
+        ++controllerSent_;
         std::int64_t extraUs = 0;
         const Fate fate = Roll(value, extraUs);
         const std::int64_t arriveUs = departUs + extraUs + byteUs_;

@@ -62,7 +62,8 @@ std::string FormatDouble(double value) {
 
 bool SimFaults::Any() const {
     return drop > 0 || change > 0 || (delay > 0 && delayMs > 0) || silentAfter >= 0 ||
-           unplugAfter >= 0 || badFlashAddress >= 0;
+           unplugAfter >= 0 || badFlashAddress >= 0 || badEepromAddress >= 0 ||
+           weakEepromAddress >= 0 || weakFlashAddress >= 0 || refuseFlashWrites > 0 || flipAt >= 0;
 }
 
 bool ParseFaultSpec(const std::string& text, SimFaults& faults, std::string& error) {
@@ -99,6 +100,18 @@ bool ParseFaultSpec(const std::string& text, SimFaults& faults, std::string& err
             ok = ParseCountWithTime(value, parsed.unplugAfter, parsed.replugAfterMs);
         } else if (key == "bad-flash") {
             ok = ParseCount(value, parsed.badFlashAddress);
+        } else if (key == "bad-eeprom") {
+            ok = ParseCount(value, parsed.badEepromAddress);
+        } else if (key == "weak-eeprom") {
+            ok = ParseCount(value, parsed.weakEepromAddress);
+        } else if (key == "weak-flash") {
+            ok = ParseCount(value, parsed.weakFlashAddress);
+        } else if (key == "refuse-flash") {
+            ok = ParseCount(value, parsed.refuseFlashWrites);
+        } else if (key == "flip-at") {
+            long count = -1;
+            ok = ParseCountWithTime(value, parsed.flipAt, count) && count != 0;
+            parsed.flipCount = count < 0 ? 1 : count;
         } else {
             error = "unknown fault '" + std::string(key) + "'";
             return false;
@@ -134,6 +147,17 @@ std::string FormatFaultSpec(const SimFaults& faults) {
         add("unplug-after=" + withTime(faults.unplugAfter, faults.replugAfterMs));
     if (faults.badFlashAddress >= 0)
         add("bad-flash=" + std::to_string(faults.badFlashAddress));
+    if (faults.badEepromAddress >= 0)
+        add("bad-eeprom=" + std::to_string(faults.badEepromAddress));
+    if (faults.weakEepromAddress >= 0)
+        add("weak-eeprom=" + std::to_string(faults.weakEepromAddress));
+    if (faults.weakFlashAddress >= 0)
+        add("weak-flash=" + std::to_string(faults.weakFlashAddress));
+    if (faults.refuseFlashWrites > 0)
+        add("refuse-flash=" + std::to_string(faults.refuseFlashWrites));
+    if (faults.flipAt >= 0)
+        add("flip-at=" + std::to_string(faults.flipAt) +
+            (faults.flipCount != 1 ? ":" + std::to_string(faults.flipCount) : std::string()));
     return text;
 }
 

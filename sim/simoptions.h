@@ -33,15 +33,21 @@ struct SimLayout {
 // Faults of the line and the controller. Probabilities are per byte crossing the line, in
 // either direction.
 struct SimFaults {
-    double drop = 0.0;         // the byte is lost
-    double change = 0.0;       // one bit of the byte is flipped
-    double delay = 0.0;        // the byte (and so every byte behind it) arrives late ...
-    int delayMs = 0;           // ... by this many milliseconds
-    long silentAfter = -1;     // after this many controller bytes the controller hangs ...
-    long silentForMs = -1;     // ... for this long, then restarts (-1: never restarts)
-    long unplugAfter = -1;     // after this many controller bytes the device is unplugged ...
-    long replugAfterMs = -1;   // ... and plugged in again after this long (-1: never)
-    long badFlashAddress = -1; // a flash byte that cannot be programmed (reads 0xFF)
+    double drop = 0.0;           // the byte is lost
+    double change = 0.0;         // one bit of the byte is flipped
+    double delay = 0.0;          // the byte (and so every byte behind it) arrives late ...
+    int delayMs = 0;             // ... by this many milliseconds
+    long silentAfter = -1;       // after this many controller bytes the controller hangs ...
+    long silentForMs = -1;       // ... for this long, then restarts (-1: never restarts)
+    long unplugAfter = -1;       // after this many controller bytes the device is unplugged ...
+    long replugAfterMs = -1;     // ... and plugged in again after this long (-1: never)
+    long badFlashAddress = -1;   // a flash byte that cannot be programmed (reads 0xFF)
+    long badEepromAddress = -1;  // an EEPROM byte (in both tables) that keeps its old value
+    long weakEepromAddress = -1; // an EEPROM byte (in both tables) that reads differently each time
+    long weakFlashAddress = -1;  // a flash byte that `r` copies differently each time
+    long refuseFlashWrites = 0;  // the first this many `b` commands are refused, flash untouched
+    long flipAt = -1;            // the controller bytes from this number (counted from 0) on ...
+    long flipCount = 1;          // ... this many of them, have bit 0 flipped
 
     bool Any() const;
 };
@@ -68,6 +74,12 @@ struct SimOptions {
 //   unplug-after=N[:MS] after the controller sent N bytes the device disappears, and comes
 //                       back after MS ms when :MS is given
 //   bad-flash=ADDR      the flash byte at ADDR (decimal or 0x hex) fails verification
+//   bad-eeprom=ADDR     the EEPROM byte at ADDR of either table cannot be written
+//   weak-eeprom=ADDR    the EEPROM byte at ADDR of either table reads differently each time
+//   weak-flash=ADDR     the flash byte at ADDR is copied into the buffer differently each time
+//   refuse-flash=N      the first N `b` commands are answered as failed, programming nothing
+//   flip-at=N[:C]       C bytes (1 without :C) the controller sends from its Nth (counted
+//                       from 0) have bit 0 flipped
 // Example: "drop=0.01,change=0.005,delay=0.01:30,silent-after=500,unplug-after=2000".
 // An empty text means no faults. Returns false with a reason in error for a malformed
 // text, leaving faults unchanged.

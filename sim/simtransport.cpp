@@ -1,14 +1,12 @@
 #include "sim/simtransport.h"
 
+#include "link/comtimeouts.h"
+
 #include <algorithm>
 
 namespace vexa {
 
 namespace {
-
-constexpr std::int64_t kIntervalMs = 50;
-constexpr std::int64_t kTotalConstantMs = 100;
-constexpr std::int64_t kTotalPerByteMs = 5;
 
 std::int64_t CeilMs(std::int64_t us) {
     return us >= 0 ? (us + 999) / 1000 : us / 1000;
@@ -31,35 +29,32 @@ int SimTransport::Open(std::string& error) {
 }
 
 int SimTransport::Read(std::uint8_t* destination, int n) {
-    if (!open_ || n <= 0 || line_.Unplugged(NowUs()))
+    return ReadWithComTimeouts(*this, clock_, destination, n);
+}
+
+int SimTransport::ReadAvailable(std::uint8_t* destination, int max, int waitMs) {
+    if (!open_ || destination == nullptr || max <= 0 || line_.Unplugged(NowUs()))
         return 0;
-    const std::int64_t startMs = clock_.NowMs();
-    const std::int64_t deadlineMs = startMs + kTotalConstantMs + kTotalPerByteMs * n;
-    std::int64_t lastByteMs = -1;
-    int count = 0;
+    const std::int64_t limitMs = clock_.NowMs() + std::max(waitMs, 0);
     for (;;) {
+        int count = 0;
         std::uint8_t byte = 0;
-        while (count < n && line_.HostReceive(NowUs(), byte)) {
+        while (count < max && line_.HostReceive(NowUs(), byte)) {
             // The port discards received NUL bytes.
-            if (byte == 0)
-                continue;
-            destination[count++] = byte;
-            lastByteMs = clock_.NowMs();
+            if (byte != 0)
+                destination[count++] = byte;
         }
-        if (count == n)
+        if (count > 0)
             return count;
-        const std::int64_t limitMs =
-            lastByteMs >= 0 ? std::min(deadlineMs, lastByteMs + kIntervalMs) : deadlineMs;
         const std::int64_t nextUs = line_.NextArrivalUs();
         const std::int64_t nowMs = clock_.NowMs();
-        const std::int64_t nextMs = nextUs == SimLine::kNever ? SimLine::kNever : CeilMs(nextUs);
-        if (nextMs > limitMs) {
+        if (nextUs == SimLine::kNever || CeilMs(nextUs) > limitMs) {
             clock_.SleepMs(limitMs - nowMs);
-            return count;
+            return 0;
         }
-        clock_.SleepMs(std::max<std::int64_t>(nextMs - nowMs, 0));
+        clock_.SleepMs(std::max<std::int64_t>(CeilMs(nextUs) - nowMs, 0));
         if (line_.Unplugged(NowUs()))
-            return count;
+            return 0;
     }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The virtual controller as an in-process serial port: a ByteTransport on a Clock, so reads
 // keep the COM time-out rule and the line's pacing on virtual time (a ManualClock in tests,
-// where waiting costs nothing) or on real time (SteadyClock).
+// where waiting costs nothing) or on real time (SteadyClock). Like a real port it offers the
+// one primitive, ReadAvailable; the rule itself is link/comtimeouts.h's, applied once by
+// whoever reads (Read here, or CSerialPort above it).
 #include "core/clock.h"
 #include "link/bytetransport.h"
 #include "sim/simline.h"
@@ -21,10 +23,11 @@ public:
     int Open(std::string& error) override;
     void Close() override { open_ = false; }
     bool IsOpen() const override { return open_; }
-    // COM time-out rule: returns when n bytes are there, 50 ms after the last byte when no
-    // further one comes, or 100 ms + 5 ms x n after the call. NUL bytes are dropped. A closed
-    // or unplugged port returns 0 at once.
+    // The COM time-out rule (ReadWithComTimeouts over ReadAvailable).
     int Read(std::uint8_t* destination, int n) override;
+    // Takes the bytes that have arrived; when none has, waits up to waitMs for the next one.
+    // NUL bytes are dropped. A closed or unplugged port returns 0 at once.
+    int ReadAvailable(std::uint8_t* destination, int max, int waitMs) override;
     // Puts the bytes on the line and returns once the last one has been sent, so at 9600
     // baud the clock moves on by about 1.04 ms a byte.
     int Write(const std::uint8_t* source, int n) override;

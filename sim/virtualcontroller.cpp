@@ -58,7 +58,8 @@ std::uint16_t PeriodTicks(double hertz) {
 
 VirtualController::VirtualController(const SimOptions& options)
     : options_(options), ram_(kRamSize, 0),
-      flash_(static_cast<std::size_t>(std::max(options.layout.flashSize, 0)), 0xFF) {
+      flash_(static_cast<std::size_t>(std::max(options.layout.flashSize, 0)), 0xFF),
+      refusalsLeft_(options.faults.refuseFlashWrites) {
     options_.layout.eepromTableSize = std::clamp(options_.layout.eepromTableSize, 1, 0x800);
     options_.layout.flashBlockSize = std::max(options_.layout.flashBlockSize, 1);
     for (auto& table : eeprom_)
@@ -124,13 +125,20 @@ int VirtualController::AddressDigits(std::uint8_t letter) const {
     }
 }
 
-std::uint8_t VirtualController::ReadNvm(std::uint8_t letter, int address) const {
+std::uint8_t VirtualController::ReadNvm(std::uint8_t letter, int address) {
     const int size = options_.layout.eepromTableSize;
+    std::uint8_t value = 0xFF;
     if (letter == 'l') {
         const int table = address / size;
-        return table < 2 ? eeprom_[table][static_cast<std::size_t>(address % size)] : 0xFF;
+        if (table < 2)
+            value = eeprom_[table][static_cast<std::size_t>(address % size)];
+        address %= size;
+    } else if (address < size) {
+        value = eeprom_[SelectedTable()][static_cast<std::size_t>(address)];
     }
-    return address < size ? eeprom_[SelectedTable()][static_cast<std::size_t>(address)] : 0xFF;
+    if (address == options_.faults.weakEepromAddress)
+        value = static_cast<std::uint8_t>(value ^ (++weakReads_ & 0xFF));
+    return value;
 }
 
 void VirtualController::WriteNvm(std::uint8_t letter, int address, std::uint8_t value) {
@@ -142,7 +150,7 @@ void VirtualController::WriteNvm(std::uint8_t letter, int address, std::uint8_t 
         table = address / size;
         address %= size;
     }
-    if (table < 2 && address < size)
+    if (table < 2 && address < size && address != options_.faults.badEepromAddress)
         eeprom_[table][static_cast<std::size_t>(address)] = value;
 }
 
@@ -382,9 +390,18 @@ void VirtualController::RunFlashCommand(std::int64_t atUs, std::vector<TimedByte
         return;
     }
     if (letter_ == 'r') {
-        for (long i = 0; i < bytes; ++i)
-            SetRam(static_cast<int>(bufferStart + i), flash_[static_cast<std::size_t>(first + i)]);
+        for (long i = 0; i < bytes; ++i) {
+            std::uint8_t value = flash_[static_cast<std::size_t>(first + i)];
+            if (first + i == options_.faults.weakFlashAddress)
+                value = static_cast<std::uint8_t>(value ^ (++weakReads_ & 0xFF));
+            SetRam(static_cast<int>(bufferStart + i), value);
+        }
         Reply(kDone, atUs, out);
+        return;
+    }
+    if (refusalsLeft_ > 0) {
+        --refusalsLeft_;
+        reject(first, atUs);
         return;
     }
     // Erase and program block by block, verifying each; stop at the first bad byte.

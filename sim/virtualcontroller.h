@@ -110,7 +110,7 @@ private:
     void RunFlashCommand(std::int64_t atUs, std::vector<TimedByte>& out);
     int AddressDigits(std::uint8_t letter) const;
     int BlockAddressDigits() const { return options_.layout.nvmType >= 2 ? 4 : 3; }
-    std::uint8_t ReadNvm(std::uint8_t letter, int address) const;
+    std::uint8_t ReadNvm(std::uint8_t letter, int address);
     void WriteNvm(std::uint8_t letter, int address, std::uint8_t value);
     void AddBlockAddressToChecksum(int address);
 
@@ -133,6 +133,8 @@ private:
     int trailerIndex_ = 0;
     std::uint16_t checksum_ = 0;
     std::uint16_t receivedChecksum_ = 0;
+    long refusalsLeft_ = 0;  // `b` commands still to refuse (SimFaults::refuseFlashWrites)
+    unsigned weakReads_ = 0; // reads of a weak cell so far; each one changes what it gives
 };
 
 } // namespace vexa

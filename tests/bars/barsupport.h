@@ -1,7 +1,7 @@
 #pragma once
 // What the bar tests share: an id allocator that keeps every text it is given, like the
 // main window's registry, and the folder screenshots go to.
-#include "graph/legendbutton.h"
+#include "uicommon/controlidsource.h"
 
 #include <QImage>
 #include <QWidget>
@@ -13,7 +13,7 @@
 
 namespace vexa::testing {
 
-class CountingIds : public ControlIdAllocator {
+class CountingIds : public ControlIdSource {
 public:
     int AllocateControlId(int start) override {
         for (int id = 1040 + start; id < 1040 + capacity; ++id) {

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -310,6 +312,59 @@ std::string CheckProgramFile(const CVLXDoc& doc, const std::string& stored) {
     return "";
 }
 
+// --- Colours ------------------------------------------------------------------------------
+
+// Relative luminance of a 0x00BBGGRR colour (sRGB).
+double Luminance(std::uint32_t colour) {
+    const auto channel = [colour](int shift) {
+        const double c = static_cast<double>((colour >> shift) & 0xFFu) / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(0) + 0.7152 * channel(8) + 0.0722 * channel(16);
+}
+
+// The contrast ratio of two colours, 1 to 21; text wants 4.5 or more.
+double Contrast(std::uint32_t a, std::uint32_t b) {
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The CIE L*a*b* distance of two colours (D65): about 2 is the smallest difference an eye
+// sees side by side; curves should differ by far more.
+double ColourDistance(std::uint32_t a, std::uint32_t b) {
+    const auto lab = [](std::uint32_t colour) {
+        const auto linear = [colour](int shift) {
+            const double c = static_cast<double>((colour >> shift) & 0xFFu) / 255.0;
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        const double red = linear(0), green = linear(8), blue = linear(16);
+        const double x = (0.4124 * red + 0.3576 * green + 0.1805 * blue) / 0.95047;
+        const double y = 0.2126 * red + 0.7152 * green + 0.0722 * blue;
+        const double z = (0.0193 * red + 0.1192 * green + 0.9505 * blue) / 1.08883;
+        const auto f = [](double t) {
+            return t > 216.0 / 24389.0 ? std::cbrt(t) : (24389.0 / 27.0 * t + 16.0) / 116.0;
+        };
+        return std::array<double, 3>{116.0 * f(y) - 16.0, 500.0 * (f(x) - f(y)),
+                                     200.0 * (f(y) - f(z))};
+    };
+    const auto p = lab(a);
+    const auto q = lab(b);
+    return std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]);
+}
+
+constexpr std::uint32_t kBlack = 0x000000;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+
+TEST(Colours, ContrastAndDistanceAreTheUsualMeasures) {
+    EXPECT_NEAR(Contrast(kBlack, kWhite), 21.0, 1e-9);
+    EXPECT_NEAR(Contrast(kWhite, kWhite), 1.0, 1e-9);
+    EXPECT_NEAR(Contrast(0x767676, kWhite), 4.54, 0.01); // the lightest grey text on white
+    EXPECT_NEAR(Contrast(0x0000FF, kBlack), 5.25, 0.01); // pure red
+    EXPECT_NEAR(ColourDistance(kBlack, kWhite), 100.0, 0.01);
+    EXPECT_NEAR(ColourDistance(0x0000FF, 0x0000FF), 0.0, 1e-9);
+}
+
 // --- The definitions --------------------------------------------------------------------
 
 class ShippedDefinition : public ::testing::TestWithParam<DefinitionCase> {
@@ -377,6 +432,52 @@ TEST_P(ShippedDefinition, GraphControlsShowDeclaredCurves) {
     }
     EXPECT_THAT(enableModes, ::testing::IsSupersetOf({"-1", "0", "1", "2", "proxy"}));
     EXPECT_EQ(Messages(data->host), "");
+}
+
+// The tuning bar writes black text on each trace's and button's colour, the graph draws the
+// curves in their colours on white, and the dashboard writes its values in their colours on
+// white: every colour must keep its text readable (4.5:1), a curve must stand out from the
+// white graph (3:1) and from every other curve.
+TEST_P(ShippedDefinition, ColoursAreReadable) {
+    std::map<std::string, std::uint32_t> traces;
+    std::string failures;
+    for (const Section& section : Sections(doc().DefinitionText)) {
+        if (section.header != "[GraphicalTuning]" && section.header != "[DataItems]")
+            continue;
+        for (const Block& block : Blocks(doc(), section)) {
+            std::string name;
+            for (const KeyLine& line : block.lines) {
+                if (line.key == "LogicalName")
+                    name = line.value;
+            }
+            for (const KeyLine& line : block.lines) {
+                if (line.key != "TraceColor" && line.key != "BackColor" &&
+                    line.key != "DefDisplayColor")
+                    continue;
+                const auto colour = static_cast<std::uint32_t>(std::stoul(line.value, nullptr, 0));
+                const bool onWhite = line.key == "DefDisplayColor";
+                const double ratio = Contrast(colour, onWhite ? kWhite : kBlack);
+                if (ratio < 4.5)
+                    failures += name + " " + line.key + " " + line.value + ": text contrast " +
+                                std::to_string(ratio) + "\n";
+                if (line.key == "TraceColor") {
+                    if (Contrast(colour, kWhite) < 3.0)
+                        failures += name + " " + line.value + ": faint on the white graph\n";
+                    traces.emplace(name, colour);
+                }
+            }
+        }
+    }
+    EXPECT_GE(traces.size(), 6u);
+    for (auto a = traces.begin(); a != traces.end(); ++a) {
+        for (auto b = std::next(a); b != traces.end(); ++b) {
+            const double distance = ColourDistance(a->second, b->second);
+            if (distance < 20.0)
+                failures += a->first + " and " + b->first + " look alike: distance " +
+                            std::to_string(distance) + "\n";
+        }
+    }
+    EXPECT_EQ(failures, "");
 }
 
 TEST_P(ShippedDefinition, EveryKeyIsFoundWhereItIsWritten) {

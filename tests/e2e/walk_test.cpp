@@ -9,7 +9,6 @@
 #include "frame/commandids.h"
 #include "frame/dashboard.h"
 #include "frame/mainfrm.h"
-#include "frame/messagebox.h"
 #include "graph/dynamicdialogbar.h"
 #include "graph/vlxview.h"
 #include "link/portdiscovery.h"
@@ -21,6 +20,8 @@
 #include "support/appoptions.h"
 #include "support/docfixture.h"
 #include "support/memorysettings.h"
+#include "support/shippedprogram.h"
+#include "uicommon/messagebox.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -39,30 +40,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class NoPorts : public PortLister {
-public:
-    std::vector<PortInfo> ListPorts() override { return {}; }
-};
-
-class NoMail : public MailProgram {
-public:
-    bool Available() const override { return false; }
-    int Send(const SupportMail&) override { return 0; }
-};
-
 class Walk : public ::testing::Test {
 protected:
     void SetUp() override {
         InstallUiScript(&script);
-        // The data the build put beside the program, without the programs themselves.
-        for (const fs::directory_entry& entry : fs::directory_iterator(VEXA_BUILT_DATA_DIR)) {
-            const bool program =
-                entry.is_regular_file() &&
-                (entry.status().permissions() & fs::perms::owner_exec) != fs::perms::none;
-            if (!program)
-                fs::copy(entry.path(), fs::path(dir.path()) / entry.path().filename(),
-                         fs::copy_options::recursive);
-        }
+        CopyBuiltData(dir);
     }
     void TearDown() override {
         app.reset();

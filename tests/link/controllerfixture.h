@@ -3,15 +3,18 @@
 // on virtual time: a temporary program directory with a controller folder PID2/3, the
 // port "sim" chosen in the settings, and a CVLXController handed to the document. The
 // virtual controller keeps its memory while the link is closed and reopened.
+// VEXA_LINK_TRACE=FILE appends a trace of every byte of the link to FILE.
 #include "core/timerservice.h"
 #include "link/borrowedtransport.h"
 #include "link/serialport.h"
+#include "link/tracingtransport.h"
 #include "link/vlxcontroller.h"
 #include "sim/simtransport.h"
 #include "support/docfixture.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +30,9 @@ public:
     void Close() override { inner_->Close(); }
     bool IsOpen() const override { return inner_->IsOpen(); }
     int Read(std::uint8_t* destination, int n) override { return inner_->Read(destination, n); }
+    int ReadAvailable(std::uint8_t* destination, int max, int waitMs) override {
+        return inner_->ReadAvailable(destination, max, waitMs);
+    }
     int Write(const std::uint8_t* source, int n) override {
         written_.append(reinterpret_cast<const char*>(source), static_cast<std::size_t>(n));
         return inner_->Write(source, n);
@@ -73,13 +79,29 @@ inline std::string FlashDeclarations() {
            "$CalBufferStart 0x200\n$CalBufferSize 512\n";
 }
 
-inline SimOptions FlashSimOptions(int nvmType = 1) {
+// The controllers the transfer tests talk to, described on their own: what a definition
+// declares is the host's reading, and a host that misreads it meets a controller that does
+// not play along. Each sits on a line paced at 9600 baud and takes its EEPROM and flash
+// programming times, in virtual time.
+inline SimOptions PacedLine(SimOptions options) {
+    options.baud = 9600;
+    return options;
+}
+
+// Two 256-byte EEPROM tables; RAM addresses of 2 digits.
+inline SimOptions EepromController() {
+    return PacedLine(SimOptions{});
+}
+
+// Flash behind a 512-byte RAM buffer at 0x200, 64-byte blocks (FlashDeclarations' layout);
+// RAM addresses of 3 digits, or of 4 with fourDigitAddresses.
+inline SimOptions FlashController(bool fourDigitAddresses = false) {
     SimOptions options;
-    options.layout.nvmType = nvmType;
+    options.layout.nvmType = fourDigitAddresses ? 2 : 1;
     options.layout.bufferStart = 0x200;
     options.layout.bufferSize = 512;
     options.layout.flashBlockSize = 64;
-    return options;
+    return PacedLine(options);
 }
 
 struct ControllerFixture : DocFixture {
@@ -104,8 +126,11 @@ struct ControllerFixture : DocFixture {
         sim = std::make_unique<SimTransport>(clock, options);
         settings.WriteString(kCommSettingsSection, kComPortNameKey, kSimPortName);
         factory.Register(kSimPortName, [this](const std::string&, int) {
-            return std::make_unique<WriteRecorder>(std::make_unique<BorrowedTransport>(*sim),
-                                                   written);
+            std::unique_ptr<ByteTransport> port =
+                std::make_unique<WriteRecorder>(std::make_unique<BorrowedTransport>(*sim), written);
+            // VEXA_LINK_TRACE=FILE traces every byte, for a run that needs explaining.
+            const char* trace = std::getenv("VEXA_LINK_TRACE");
+            return WithTraceFile(std::move(port), trace != nullptr ? trace : "", clock);
         });
         auto link = std::make_unique<CVLXController>(
             *doc, std::make_unique<CSerialPort>(&settings, &factory, nullptr, clock), timers,

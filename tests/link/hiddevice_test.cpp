@@ -1,6 +1,7 @@
 // The USB HID link: discovery, the buffering of input reports, output report layout.
 #include "fakehidbackend.h"
 #include "link/hiddevice.h"
+#include "support/memorysettings.h"
 
 #include <gtest/gtest.h>
 
@@ -115,6 +116,32 @@ TEST_F(HidTest, FailedWriteDropsTheDevice) {
     const std::uint8_t byte = 'f';
     EXPECT_EQ(hid.write_bytes(&byte, 1), 0);
     EXPECT_FALSE(hid.found());
+}
+
+TEST(UsbIds, SettingsMayNameOtherIds) {
+    struct Case {
+        const char* vendor; // nullptr: not in the settings
+        const char* product;
+        std::uint16_t expectedVendor;
+        std::uint16_t expectedProduct;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, kControllerVendorId, kControllerProductId},
+        {"1209", "0x00C3", 0x1209, 0x00C3},
+        {"0XbEeF", "1", 0xBEEF, 0x0001},
+        {"12345", "", kControllerVendorId, kControllerProductId}, // too long, empty
+        {"0x", "g1", kControllerVendorId, kControllerProductId},
+    };
+    for (const Case& c : cases) {
+        testing::MemorySettings settings;
+        if (c.vendor != nullptr)
+            settings.WriteString("Communication Settings", kUsbVendorIdKey, c.vendor);
+        if (c.product != nullptr)
+            settings.WriteString("communication settings", "usbproductid", c.product);
+        const UsbIds ids = UsbIdsFromSettings(settings);
+        EXPECT_EQ(ids.vendor, c.expectedVendor) << (c.vendor ? c.vendor : "-");
+        EXPECT_EQ(ids.product, c.expectedProduct) << (c.product ? c.product : "-");
+    }
 }
 
 } // namespace

@@ -66,12 +66,24 @@ TEST_F(MonitorTest, EepromWriteIsReadBack) {
     EXPECT_TRUE(peer->Done()) << peer->mismatch;
 }
 
+// The value is taken as held only when two reads say so; then no data is sent.
 TEST_F(MonitorTest, EepromValueAlreadyHeldSendsNoData) {
     Connect();
-    peer->Echo("e10").Reply("5A");
+    peer->Echo("e10").Reply("5A").Echo("e10").Reply("5A");
     EXPECT_EQ(monitor->write_NVM('e', 0x10, 0x5A, error), 1);
-    EXPECT_EQ(peer->Written(), "e10");
+    EXPECT_EQ(peer->Written(), "e10e10");
     EXPECT_EQ(error, "");
+    EXPECT_TRUE(peer->Done()) << peer->mismatch;
+}
+
+TEST_F(MonitorTest, EepromValueReadAsHeldOnceIsWritten) {
+    Connect();
+    // 7A with a changed digit reads as 5A once.
+    peer->Echo("e10").Reply("5A").Echo("e10").Reply("7A");
+    peer->Echo("5A").Reply("c").Echo("e10").Reply("5A");
+    EXPECT_EQ(monitor->write_NVM('e', 0x10, 0x5A, error), 1);
+    EXPECT_EQ(peer->Written(), "e10e105Ae10");
+    EXPECT_TRUE(peer->Done()) << peer->mismatch;
 }
 
 TEST_F(MonitorTest, EepromReadOnlyGivesValueInDataAndText) {
@@ -230,7 +242,8 @@ TEST_F(MonitorTest, MissingCompletionByteFailsEepromWrite) {
     Connect();
     peer->Echo("e10").Reply("3F").Echo("5A");
     EXPECT_EQ(monitor->write_NVM('e', 0x10, 0x5A, error), 0);
-    EXPECT_EQ(error, kTestWritePrefix);
+    EXPECT_EQ(error,
+              kTestWritePrefix + "Comm. Write Confirmation Error: RX = NULL, expected 'c'.\n");
     EXPECT_EQ(monitor->is_connected(), 0);
 }
 

@@ -23,6 +23,7 @@ public:
     void Close() override {}
     bool IsOpen() const override { return true; }
     int Read(std::uint8_t*, int) override { return 0; }
+    int ReadAvailable(std::uint8_t*, int, int) override { return 0; }
     int Write(const std::uint8_t*, int n) override { return n; }
     int Purge() override { return 1; }
 };

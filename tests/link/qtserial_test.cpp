@@ -3,6 +3,7 @@
 #include "link/qtserial_transport.h"
 #include "link/serialport.h"
 #include "link/tcs_monitor.h"
+#include "sim/simpty.h"
 #include "support/memorysettings.h"
 
 #include <QCoreApplication>
@@ -170,6 +171,33 @@ TEST(QtSerialTransport, MonitorReadsRamThroughThePseudoTerminal) {
     EXPECT_EQ(value, 0x3F);
     controller.Stop();
     EXPECT_EQ(controller.received(), "f45");
+}
+
+// The virtual controller at 9600 baud in real time refuses a flash write once: after the
+// refusal, the abort byte's echo is still on the line when the host moves on. A few runs,
+// since on a real line the timing differs from run to run.
+TEST(QtSerialTransport, RefusedFlashWriteIsRetriedOnARealSpeedLine) {
+    for (int run = 0; run < 3; ++run) {
+        SimOptions options;
+        options.baud = 9600;
+        options.layout.nvmType = 1;
+        options.faults.refuseFlashWrites = 1;
+        SimPty pty(options);
+        std::string error;
+        ASSERT_TRUE(pty.Open(error) && pty.Start(error)) << error;
+        testing::MemorySettings settings;
+        settings.WriteString(kCommSettingsSection, kComPortNameKey, pty.SlavePath());
+        SerialDeviceFactory factory;
+        RegisterQtSerialPorts(factory);
+        ManualTimerService timers;
+        CTCS_Monitor monitor(std::make_unique<CSerialPort>(&settings, &factory, nullptr), timers);
+        ASSERT_TRUE(monitor.transport().IsOpen());
+        EXPECT_EQ(monitor.write_flash(0x50, 1, error), 0xFF) << run;
+        EXPECT_EQ(error, "Flash memory write verification failed at address 0x1400");
+        monitor.purge_line();
+        EXPECT_EQ(monitor.write_flash(0x50, 1, error), 0) << run << ": " << error;
+        pty.Stop();
+    }
 }
 
 } // namespace

@@ -97,6 +97,12 @@ TEST_F(DetectType, ChoiceIsOfferedInAlphabeticalOrder) {
     EXPECT_EQ(Detect(sig, pick(0, 0)), 0); // Cancel
     EXPECT_EQ(Detect(sig), 1);             // nobody asked: the first in order
     EXPECT_EQ(result, "a.def");
+
+    // Capitals do not come first.
+    const std::string mixed = "@0:0x10 = *\n*z.def*zeta\n*b.def*Beta\n*a.def*alpha\n";
+    EXPECT_EQ(Detect(mixed, pick(2, 1)), 1);
+    EXPECT_EQ(offered, (std::vector<std::string>{"alpha", "Beta", "zeta"}));
+    EXPECT_EQ(result, "z.def");
 }
 
 TEST_F(DetectType, NothingToLoad) {
@@ -119,7 +125,7 @@ TEST_F(ReadbackTransfer, ReadLoadsTheRecognisedDefinitionBeforeApplying) {
         const std::string v = "V" + std::to_string(i) + " I16";
         other.replace(other.find(v), v.size(), "W" + std::to_string(i) + " I16");
     }
-    Start(SimOptions{}, 0,
+    Start(testing::EepromController(), 0,
           {{"eeprom.def", testing::LayoutDefinition("EepromBox", 16, 0)},
            {"other.def", other},
            {"TransReadback.sig", "@0:0x42:0xFF @1:0x01:0xFF = other.def\n"}});

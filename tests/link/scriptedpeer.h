@@ -41,6 +41,10 @@ public:
         }
         return count;
     }
+    // No time passes for a script: what is queued is there at once.
+    int ReadAvailable(std::uint8_t* destination, int max, int) override {
+        return Read(destination, max);
+    }
     int Write(const std::uint8_t* source, int n) override {
         if (writeFails)
             return 0;

@@ -2,8 +2,8 @@
 // the COM time-outs; the USB link dropped by a failed write.
 #include "fakehidbackend.h"
 #include "link/serialport.h"
-#include "support/memorysettings.h"
 #include "scriptedpeer.h"
+#include "support/memorysettings.h"
 #include "timedarrivals.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +52,39 @@ TEST_F(SerialPortTest, NoPortChosenAndNoUsbController) {
     EXPECT_EQ(port.Read(&byte, 1), 0);
     EXPECT_EQ(port.Write(&byte, 1), 0);
     EXPECT_FALSE(port.IsOpen());
+}
+
+// A settings file of a program that numbered its ports has only "COMPortNumber".
+TEST_F(SerialPortTest, PortNumberIsUsedWhenNoPortNameIsStored) {
+    struct Case {
+        const char* what;
+        const char* name; // nullptr: the key is missing
+        int number;       // 0: the key is missing
+        std::string opened;
+    };
+    const std::vector<Case> cases = {
+        {"number only", nullptr, 3, ComPortName(3)},
+        {"name wins", "/dev/ttyUSB0", 3, "/dev/ttyUSB0"},
+        {"empty name: none chosen", "", 3, ""},
+        {"number 0: none chosen", nullptr, 0, ""},
+    };
+    for (const Case& c : cases) {
+        MemorySettings stored;
+        if (c.name != nullptr)
+            stored.WriteString(kCommSettingsSection, kComPortNameKey, c.name);
+        if (c.number != 0)
+            stored.WriteInt(kCommSettingsSection, kComPortNumberKey, c.number);
+        madeFor.clear();
+        CSerialPort numbered(&stored, &factory, nullptr, clock);
+        EXPECT_EQ(numbered.Open(error), c.opened.empty() ? 0 : 1) << c.what;
+        EXPECT_EQ(numbered.port_name(), c.opened) << c.what;
+        EXPECT_EQ(madeFor, c.opened.empty() ? std::vector<std::string>{}
+                                            : std::vector<std::string>{c.opened + "@9600"})
+            << c.what;
+    }
+#ifndef _WIN32
+    EXPECT_EQ(ComPortName(1), "/dev/ttyS0");
+#endif
 }
 
 TEST_F(SerialPortTest, UsbControllerWinsOverTheChosenPort) {

@@ -127,6 +127,33 @@ TEST_F(SimLinkTest, FlashProgramAndCopyBack) {
     EXPECT_EQ(back, image);
 }
 
+// Through CSerialPort the virtual line keeps the COM rule exactly once: a byte that comes
+// more than 50 ms after the one before it ends the read, as on a real port.
+TEST_F(SimLinkTest, ReplyLaterThanTheIntervalEndsTheRead) {
+    struct Case {
+        int flashBlockMs; // two blocks are programmed before the 'c'
+        std::string expected;
+    };
+    for (const Case& c : {Case{20, "b01001c"}, Case{60, "b01001"}}) {
+        SimOptions options;
+        options.layout.nvmType = 1;
+        options.baud = 9600;
+        options.flashBlockMs = c.flashBlockMs;
+        monitor.reset();
+        Start(options);
+        ByteTransport& port = monitor->transport();
+        const std::string command = "b01001";
+        ASSERT_EQ(port.Write(reinterpret_cast<const std::uint8_t*>(command.data()), 6), 6);
+        std::uint8_t reply[8] = {};
+        const std::int64_t start = clock.NowMs();
+        const int got = port.Read(reply, 7);
+        EXPECT_EQ(std::string(reply, reply + got), c.expected) << c.flashBlockMs;
+        if (got == 6) { // the last echo trails its byte by about a millisecond
+            EXPECT_NEAR(static_cast<double>(clock.NowMs() - start), 51.0, 2.0);
+        }
+    }
+}
+
 TEST_F(SimLinkTest, BadFlashByteIsReportedWithItsAddress) {
     SimOptions options;
     options.layout.nvmType = 1;

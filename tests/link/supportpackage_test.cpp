@@ -19,7 +19,9 @@ public:
             contents.push_back(testing::ReadFileBytes(a.path));
         return result;
     }
+    bool ReadsAttachmentsLater() const override { return readsLater; }
     bool available = true;
+    bool readsLater = false;
     int result = kMailSent;
     std::vector<SupportMail> sent;
     std::vector<std::string> contents; // each attachment as it was during Send
@@ -61,6 +63,27 @@ TEST_F(SupportPackage, UnsavedDocumentGoesAsATemporaryCopy) {
     EXPECT_TRUE(doc->IsModified());
     EXPECT_TRUE(TempIsEmpty());
     EXPECT_TRUE(host.messages.empty());
+}
+
+// A mail program that reads its attachments after the hand-over keeps the copy until the
+// program removes its copies (at exit at the latest); a failed hand-over keeps nothing.
+TEST_F(SupportPackage, CopyForAMailProgramThatReadsLaterIsRemovedAtTheEnd) {
+    doc->SetModifiedFlag(true);
+    mail.readsLater = true;
+    mail.result = kMailFailed;
+    EXPECT_EQ(SendSupportMail(request, mail), kMailFailed);
+    EXPECT_TRUE(TempIsEmpty());
+
+    mail.result = kMailSent;
+    EXPECT_EQ(SendSupportMail(request, mail), kMailSent);
+    const std::string copy = mail.sent.back().attachments[0].path;
+    EXPECT_TRUE(std::filesystem::exists(copy));
+    const std::vector<std::string> pending = PendingSupportMailCopies();
+    ASSERT_EQ(pending.size(), 1u);
+    EXPECT_EQ(std::filesystem::path(copy).parent_path(), pending[0]);
+    RemoveSupportMailCopies();
+    EXPECT_TRUE(TempIsEmpty());
+    EXPECT_TRUE(PendingSupportMailCopies().empty());
 }
 
 TEST_F(SupportPackage, SavedDocumentIsAttachedFromItsFile) {

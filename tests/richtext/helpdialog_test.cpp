@@ -2,6 +2,7 @@
 // file, Done centred at its distance from the bottom, no selection by mouse, scrolling by
 // keyboard, the message for a file that cannot be opened, and a screenshot to look at.
 #include "settings_ui/helpdialog.h"
+#include "settings_ui/modelcontrols.h"
 
 #include "qtprint.h"
 #include "support/recordinghost.h"
@@ -14,10 +15,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace vexa {
 namespace {
@@ -42,6 +46,34 @@ protected:
     }
 
     QString Text() const { return dialog_.TextControl()->toPlainText(); }
+
+    // A point inside the shown text's first occurrence of text, in viewport coordinates.
+    QPoint PointOn(const QString& text) const {
+        CHelpTextView* view = dialog_.TextControl();
+        QTextCursor found = view->document()->find(text);
+        EXPECT_FALSE(found.isNull()) << text.toStdString();
+        QTextCursor inside(view->document());
+        inside.setPosition(found.selectionStart() + 2);
+        return view->cursorRect(inside).center();
+    }
+
+    // Shows fixture in a window of size, saves what it looks like under the build's test
+    // output as file, and returns it.
+    QImage Screenshot(const char* fixture, QSize size, const char* file) {
+        EXPECT_EQ(dialog_.ShowHelpFile(Fixture(fixture)), 1);
+        dialog_.resize(size);
+        QApplication::processEvents();
+        const QImage shot = dialog_.grab().toImage();
+        EXPECT_FALSE(shot.isNull());
+        QDir().mkpath(VEXA_TEST_OUTPUT_DIR);
+        const QString path = QStringLiteral(VEXA_TEST_OUTPUT_DIR "/") + QString::fromUtf8(file);
+        EXPECT_TRUE(shot.save(path)) << path.toStdString();
+        return shot;
+    }
+
+    void Click(const QString& text) {
+        QTest::mouseClick(dialog_.TextControl()->viewport(), Qt::LeftButton, {}, PointOn(text));
+    }
 
     QTemporaryDir temp_;
     testing::RecordingHost host_;
@@ -169,15 +201,140 @@ TEST_F(HelpDialogTest, ClicksSelectNothingButTheKeyboardScrolls) {
     EXPECT_EQ(bar->value(), 0);
 }
 
-TEST_F(HelpDialogTest, ScreenshotOfAHelpFileWithAPicture) {
-    ASSERT_EQ(dialog_.ShowHelpFile(Fixture("help_sample.rtf")), 1);
-    dialog_.resize(640, 520);
+// A help file with links of every kind, written in a "Help" folder beside another.
+std::string LinkPage() {
+    return "{\\rtf1\\ansi "
+           "{\\field{\\*\\fldinst HYPERLINK \"Sub\\\\\\\\Next.rtf\"}{\\fldrslt Next page}}\\par "
+           "{\\field{\\*\\fldinst HYPERLINK \"https://example.com/vexa?a=1\"}{\\fldrslt Web "
+           "site}}\\par "
+           "{\\field{\\*\\fldinst HYPERLINK \"..\\\\\\\\Outside.rtf\"}{\\fldrslt Outside "
+           "link}}\\par "
+           "{\\field{\\*\\fldinst HYPERLINK \"file:///etc/passwd.rtf\"}{\\fldrslt Absolute "
+           "link}}\\par "
+           "{\\field{\\*\\fldinst HYPERLINK \"notes.txt\"}{\\fldrslt Text link}}\\par "
+           "Plain words\\par}";
+}
+
+class HelpLinkTest : public HelpDialogTest {
+protected:
+    void SetUp() override {
+        HelpDialogTest::SetUp();
+        ASSERT_TRUE(QDir(temp_.path()).mkpath("Help/Sub"));
+        page_ = WriteFile("Help/Links.rtf", LinkPage());
+        WriteFile("Help/Sub/Next.rtf", "{\\rtf1 The next page\\par}");
+        WriteFile("Outside.rtf", "{\\rtf1 Outside the help folder\\par}");
+        dialog_.SetUrlOpener([this](const QUrl& url) {
+            opened_.push_back(url);
+            return browserWorks_;
+        });
+        ASSERT_EQ(dialog_.ShowHelpFile(page_), 1);
+        dialog_.resize(640, 480);
+        QApplication::processEvents();
+    }
+
+    std::string page_;
+    std::vector<QUrl> opened_;
+    bool browserWorks_ = true;
+};
+
+TEST_F(HelpLinkTest, AHelpFileLinkOpensInTheSameViewerAndAWebAddressInTheBrowser) {
+    const QPoint placed = dialog_.pos();
+    Click("Web site");
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_EQ(opened_[0], QUrl("https://example.com/vexa?a=1"));
+    EXPECT_TRUE(Text().startsWith("Next page"));
+
+    // Pressed on a link but let go elsewhere: nothing.
+    QWidget* viewport = dialog_.TextControl()->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, PointOn("Next page"));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, PointOn("Plain words"));
+    EXPECT_TRUE(Text().startsWith("Next page"));
+
+    // Named relative to the file shown, "\" between its parts.
+    Click("Next page");
+    EXPECT_EQ(Text(), "The next page");
+    EXPECT_TRUE(dialog_.isVisible());
+    EXPECT_EQ(dialog_.pos(), placed);
+    EXPECT_TRUE(host_.messages.empty());
+    EXPECT_FALSE(dialog_.TextControl()->textCursor().hasSelection());
+}
+
+TEST_F(HelpLinkTest, LinksLeavingTheHelpFilesOrToOtherFilesAreRefused) {
+    struct Case {
+        const char* link;
+        testing::RecordedMessage message;
+    };
+    const Case cases[] = {
+        {"Outside link", {kOutsideProgramDirError, "../Outside.rtf", kMbIconExclamation}},
+        {"Absolute link", {kOutsideProgramDirError, "file:///etc/passwd.rtf", kMbIconExclamation}},
+        {"Text link",
+         {"The link does not name a help file (.rtf) or a web address, so the help viewer "
+          "cannot open it.",
+          "Help Link Error:", kMbIconExclamation}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        host_.messages.clear();
+        Click(c.link);
+        ASSERT_EQ(host_.messages.size(), 1u);
+        EXPECT_EQ(host_.messages[0], c.message);
+        EXPECT_TRUE(Text().startsWith("Next page"));
+    }
+    EXPECT_TRUE(opened_.empty());
+
+    // A browser that does not start is reported too.
+    browserWorks_ = false;
+    host_.messages.clear();
+    Click("Web site");
+    ASSERT_EQ(host_.messages.size(), 1u);
+    EXPECT_EQ(host_.messages[0].text,
+              "https://example.com/vexa?a=1 could not be opened: no web browser was started "
+              "for it.");
+}
+
+TEST_F(HelpLinkTest, TabReachesTheLinksAndEnterOpensThem) {
+    CHelpTextView* view = dialog_.TextControl();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Tab);
+    QTest::keyClick(view, Qt::Key_Tab);
+    QTest::keyClick(view, Qt::Key_Return);
     QApplication::processEvents();
-    const QImage shot = dialog_.grab().toImage();
-    ASSERT_FALSE(shot.isNull());
-    QDir().mkpath(VEXA_TEST_OUTPUT_DIR);
-    const QString path = QStringLiteral(VEXA_TEST_OUTPUT_DIR "/richtext_help_viewer.png");
-    EXPECT_TRUE(shot.save(path)) << path.toStdString();
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_EQ(opened_[0], QUrl("https://example.com/vexa?a=1"));
+
+    QTest::keyClick(view, Qt::Key_Backtab);
+    QTest::keyClick(view, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(Text(), "The next page");
+    EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(HelpDialogTest, ScreenshotOfAMetafilePictureMergedCellsAndSymbolBullets) {
+    const QImage shot = Screenshot("help_page.rtf", {640, 600}, "richtext_help_page.png");
+
+    // The metafile's bitmap is on screen in its three colours, not a grey frame.
+    int red = 0;
+    int blue = 0;
+    int green = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QRgb c = shot.pixel(x, y);
+            red += c == qRgb(0xE0, 0x20, 0x20);
+            blue += c == qRgb(0x20, 0x40, 0xE0);
+            green += c == qRgb(0x30, 0xA0, 0x30);
+        }
+    EXPECT_GT(red, 1000);
+    EXPECT_GT(blue, 1000);
+    EXPECT_GT(green, 2000);
+    const QString text = Text();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("•\tRaise a point"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("✔\tCheck the shift feel on a test drive: Δv")))
+        << text.toStdString();
+    EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(HelpDialogTest, ScreenshotOfAHelpFileWithAPicture) {
+    const QImage shot = Screenshot("help_sample.rtf", {640, 520}, "richtext_help_viewer.png");
 
     // The picture's red square is on screen: the document resource was drawn.
     int red = 0;

@@ -27,7 +27,15 @@ std::string ReadFixture(const std::string& name) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string DescribeFormat(const RichTextFormat& format) {
+std::string Hex(std::uint32_t colour) {
+    char text[16];
+    std::snprintf(text, sizeof text, "#%06X", colour);
+    return text;
+}
+
+// "[b i u s sup 28 f=Courier New #0000FF hl#00FFFF bg#00FFFF ->target]": what differs
+// from the defaults; the document's own font is not named.
+std::string DescribeFormat(const RichTextFormat& format, const RichTextDocument& document) {
     std::string flags;
     auto add = [&flags](const std::string& flag) {
         if (!flags.empty())
@@ -40,18 +48,32 @@ std::string DescribeFormat(const RichTextFormat& format) {
         add("i");
     if (format.underline)
         add("u");
+    if (format.strike)
+        add("s");
+    if (format.position == RichTextVerticalPosition::kSuperscript)
+        add("sup");
+    if (format.position == RichTextVerticalPosition::kSubscript)
+        add("sub");
     if (format.fontSize != 24)
         add(std::to_string(format.fontSize));
-    if (format.colour) {
-        char colour[16];
-        std::snprintf(colour, sizeof colour, "#%06X", *format.colour);
-        add(colour);
-    }
+    if (format.font != document.defaultFont)
+        add("f=" + (format.font >= 0 ? document.fonts.at(static_cast<std::size_t>(format.font)).name
+                                     : std::string("none")));
+    if (format.colour)
+        add(Hex(*format.colour));
+    if (format.highlight)
+        add("hl" + Hex(*format.highlight));
+    if (format.shading)
+        add("bg" + Hex(*format.shading));
+    if (!format.link.empty())
+        add("->" + format.link);
     return flags.empty() ? std::string() : "[" + flags + "]";
 }
 
-std::string DescribeParagraph(const RichTextParagraph& paragraph) {
+std::string DescribeParagraph(const RichTextParagraph& paragraph,
+                              const RichTextDocument& document) {
     static const char* const kAlignment[] = {"", "(c)", "(r)", "(j)"};
+    static const char* const kTabKind[] = {"", "c", "r", "d"};
     std::string out = std::string("P") + kAlignment[static_cast<int>(paragraph.alignment)];
     std::string spacing;
     for (const auto& [name, twips] : {std::pair{"sb", paragraph.spaceBefore},
@@ -62,6 +84,10 @@ std::string DescribeParagraph(const RichTextParagraph& paragraph) {
         if (twips != 0)
             spacing +=
                 (spacing.empty() ? "" : " ") + std::string(name) + "=" + std::to_string(twips);
+    for (std::size_t t = 0; t < paragraph.tabs.size(); ++t)
+        spacing += (t == 0 ? (spacing.empty() ? "tx=" : " tx=") : ",") +
+                   std::to_string(paragraph.tabs[t].position) +
+                   kTabKind[static_cast<int>(paragraph.tabs[t].kind)];
     if (!spacing.empty())
         out += "{" + spacing + "}";
     out += ":";
@@ -71,30 +97,52 @@ std::string DescribeParagraph(const RichTextParagraph& paragraph) {
             out += "<picture " + std::to_string(run.picture) + ">";
             continue;
         }
-        out += DescribeFormat(run.format) + "\"" + run.text + "\"";
+        out += DescribeFormat(run.format, document) + "\"" + run.text + "\"";
     }
     return out;
 }
 
+// "{L-108 2000+ 4000 6000=} ": a row's left edge and cell edges, "+" on the first of
+// cells merged downwards and "=" on those that continue it; nothing without definitions.
+std::string DescribeDefinitions(const RichTextRow& row) {
+    if (row.definitions.empty())
+        return {};
+    std::string out = "{";
+    if (row.leftEdge != 0)
+        out += "L" + std::to_string(row.leftEdge) + " ";
+    for (std::size_t c = 0; c < row.definitions.size(); ++c) {
+        out += (c == 0 ? "" : " ") + std::to_string(row.definitions[c].rightEdge);
+        if (row.definitions[c].verticalMerge == RichTextMerge::kFirst)
+            out += "+";
+        if (row.definitions[c].verticalMerge == RichTextMerge::kContinue)
+            out += "=";
+    }
+    return out + "} ";
+}
+
 // One line a block: "P: [b]"text" ...", or "T: a | b // c | d" for a table (" // " between
-// rows, " | " between cells, " / " between the paragraphs of a cell).
+// rows, " | " between cells, " / " between the paragraphs of a cell). A first line
+// "deftab=N" when the default tab width is not 720 twips.
 std::vector<std::string> Describe(const RichTextDocument& document) {
     std::vector<std::string> lines;
+    if (document.defaultTabWidth != 720)
+        lines.push_back("deftab=" + std::to_string(document.defaultTabWidth));
     for (const RichTextBlock& block : document.blocks) {
         if (const auto* paragraph = std::get_if<RichTextParagraph>(&block)) {
-            lines.push_back(DescribeParagraph(*paragraph));
+            lines.push_back(DescribeParagraph(*paragraph, document));
             continue;
         }
         std::string line = "T:";
         const auto& table = std::get<RichTextTable>(block);
         for (std::size_t r = 0; r < table.rows.size(); ++r) {
             line += r == 0 ? " " : " // ";
+            line += DescribeDefinitions(table.rows[r]);
             for (std::size_t c = 0; c < table.rows[r].cells.size(); ++c) {
                 line += c == 0 ? "" : " | ";
                 const auto& paragraphs = table.rows[r].cells[c].paragraphs;
                 for (std::size_t p = 0; p < paragraphs.size(); ++p) {
                     line += p == 0 ? "" : " / ";
-                    line += DescribeParagraph(paragraphs[p]);
+                    line += DescribeParagraph(paragraphs[p], document);
                 }
             }
         }
@@ -166,11 +214,62 @@ INSTANTIATE_TEST_SUITE_P(
         // Rows that follow each other are one table; a paragraph outside ends it.
         FixtureCase{"table.rtf",
                     {"P: \"Shift points\"",
-                     "T: P: [b]\"Gear\" | P: \"Speed\" // P: \"1-2\" | P: \"15 km/h\" / P: \"light "
-                     "throttle\"",
-                     "P: \"Between tables\"", "T: P: \"only cell\"", "P: \"After\""}},
-        // The picture wrapper "\*\shppict" is read, its "\nonshppict" alternative is not.
+                     "T: {L-108 2000 4000} P: [b]\"Gear\" | P: \"Speed\" // {L-108 2000 4000} P: "
+                     "\"1-2\" | P: \"15 km/h\" / P: \"light throttle\"",
+                     "P: \"Between tables\"", "T: {3000} P: \"only cell\"", "P: \"After\""}},
+        // A row may define more cells than it fills, and edges that pass over another
+        // row's.
+        FixtureCase{"tablewidth.rtf",
+                    {"T: {3000 9000} P: \"Wide cell spans 2 and 3\" // {3000 6000 9000} P: \"A\" | "
+                     "P: \"B\" | P: \"C\"",
+                     "P:"}},
+        FixtureCase{"vmerge.rtf",
+                    {"T: {2000 4000} P: \"A\" | P: \"B\" // {2000 4000+} P: \"C\" | P: \"D\"",
+                     "P: \"After\""}},
+        // Cells merged across (\clmrg) are one cell with the edge of the last.
+        FixtureCase{
+            "merged_cells.rtf",
+            {"T: {L-108 2000+ 4000 6000} P: \"Tall\" | P: \"Top\" | P: \"R\" // "
+             "{L-108 2000= 6000} P: | P: \"Wide\" // {L-108 2000= 4000 6000} P: | P: \"x\" | "
+             "P: \"y\"",
+             "P: \"After\""}},
+        // Bytes in the code page of the font's character set (\cpg before \fcharset), else
+        // the document's; symbol fonts as the characters they draw.
+        FixtureCase{"cp1251.rtf", {"P: \"Привет\""}},
+        FixtureCase{"dbcs932.rtf", {"P: \"こんにちは\""}},
+        FixtureCase{"symbol.rtf", {"P: [f=Symbol]\"•\t\" \"Item one\"", "P: [f=Symbol]\"αβγ\""}},
+        FixtureCase{"codepages.rtf",
+                    {"P: \"Привет \" [f=Arial]\"café\" \" \" [f=Times New Roman Greek]\"αβγ\" "
+                     "\" \" [f=Tahoma]\"α\"",
+                     "P: [f=ＭＳ ゴシック]\"日本語\"",
+                     "P: [f=Wingdings]\"▪➢✔●\" [f=Symbol]\"• α\" [f=Marlett]\"a\""}},
+        FixtureCase{
+            "charfmt.rtf",
+            {"P: [28 f=Arial]\"E = mc\" [sup 28 f=Arial]\"2\" [28 f=Arial]\", H\" [sub 28 "
+             "f=Arial]\"2\" [28 f=Arial]\"O, \" [s 28 f=Arial]\"old\" [28 f=Arial]\", \" [28 "
+             "f=Arial hl#00FFFF]\"marked\" [28 f=Arial]\", \" [28 f=Arial bg#00FFFF]\"shaded\" "
+             "[28 f=Arial]\", \" [28 f=Courier New]\"mono\" [28 f=Arial]\", visible \""}},
+        FixtureCase{"hidden.rtf", {"P: \"Visible\""}},
+        // \page and \sect end paragraphs; tab stops with their kinds; the default tab.
+        FixtureCase{"breaks_tabs.rtf",
+                    {"deftab=360", "P: \"One\"", "P: \"Two\"", "P: \"Three\"",
+                     "P{li=720 fi=-360 tx=720}: [f=Symbol]\"•\t\" \"Bullet item\"",
+                     "P{li=1440 fi=-720}: [f=Symbol]\"•\t\" \"Bullet without a stop\"",
+                     "P{li=720 tx=2160}: \"a\tb\"",
+                     "P{tx=4000r,6000c,8000d,9000}: \"a\tb\tc\t1.5\""}},
+        // Hyperlink fields link their result (a \plain inside keeps the link); footnotes
+        // keep their numbered marks and follow the document.
+        FixtureCase{"fields_footnotes.rtf",
+                    {"P: \"See \" [u ->https://example.com/help?a=1&b=2]\"the web\" \", \" "
+                     "[->Help\\Other.rtf]\"other help\" \" or \" [->#Section2]\"below\" \".\"",
+                     "P: \"Page 3 of text\" [sup]\"1\" \", more\" [sup]\"2\"", "P: \"End\"",
+                     "P: [sup]\"1\" \" First note.\"", "P: [sup]\"2\" \" Second\"",
+                     "P: \"note.\""}},
+        // Of a picture's two forms the one that shows better is kept.
         FixtureCase{"picture_png.rtf", {"P: \"Before \" <picture 0> \" after.\""}},
+        FixtureCase{"metafile_wordpad.rtf", {"P: \"Before \" <picture 0> \" after.\""}},
+        FixtureCase{"metafile_alternatives.rtf",
+                    {"P: <picture 0>", "P: <picture 1>", "P: <picture 2>"}},
         FixtureCase{"picture_jpeg.rtf", {"P(c): <picture 0>"}},
         FixtureCase{"picture_dib.rtf", {"P: <picture 0>"}},
         FixtureCase{"picture_wbitmap_bin.rtf", {"P: <picture 0>"}}),
@@ -354,11 +453,21 @@ INSTANTIATE_TEST_SUITE_P(
                     {"P: \"x\" <picture 0> \"y\""}},
         DamagedCase{
             "DepthAtTheLimit", Nested(kRichTextMaxGroupDepth - 1, "c"), 1, "", {"P: \"acb\""}},
-        DamagedCase{"DepthPastTheLimit",
-                    Nested(kRichTextMaxGroupDepth + 50, "c"),
-                    0,
-                    "Groups nested deeper than 256 levels were skipped.",
-                    {"P: \"ab\""}},
+        // Past the depth limit text is kept; formatting lasts until the reading is back
+        // at the limit, a destination until its own group ends.
+        DamagedCase{
+            "DepthPastTheLimit", Nested(kRichTextMaxGroupDepth + 50, "c"), 1, "", {"P: \"acb\""}},
+        DamagedCase{"FormattingPastTheLimit",
+                    Nested(kRichTextMaxGroupDepth + 50, "{\\b c}d{{\\i e}}"),
+                    1,
+                    "",
+                    {"P: \"a\" [b]\"cd\" [b i]\"e\" \"b\""}},
+        DamagedCase{"DestinationsPastTheLimit",
+                    Nested(kRichTextMaxGroupDepth + 50,
+                           "x{\\*\\bkmkstart n}y{\\pict\\pngblip 4142}z{\\footnote f}w"),
+                    1,
+                    "",
+                    {"P: \"axy\" <picture 0> \"zwb\""}},
         DamagedCase{"BackslashAtTheEnd",
                     "{\\rtf1 text\\",
                     0,
@@ -383,12 +492,116 @@ INSTANTIATE_TEST_SUITE_P(
                     {"P: \"a\" [3276]\"b\""}},
         DamagedCase{
             "NulBytesAreDropped", std::string("{\\rtf1 a\0b\\par}", 15), 1, "", {"P: \"ab\""}},
+        // A lead byte of a double-byte code page without its second byte.
+        DamagedCase{"LoneLeadByte",
+                    "{\\rtf1\\ansicpg932 a\\'82\\par b\\'82}",
+                    1,
+                    "",
+                    {"P: \"a\xEF\xBF\xBD\"", "P: \"b\xEF\xBF\xBD\""}},
+        DamagedCase{"UnknownCodePage",
+                    "{\\rtf1\\ansicpg99999{\\fonttbl{\\f0\\cpg-5 A;}}\\f0 \\'80\\par}",
+                    1,
+                    "",
+                    {"P: [f=A]\"\xE2\x82\xAC\""}},
         DamagedCase{"CellsWithoutRow",
                     "{\\rtf1\\trowd\\intbl a\\cell b",
                     0,
                     "The Rich Text ends inside a group.",
                     {"T: P: \"a\" | P: \"b\""}}),
     [](const ::testing::TestParamInfo<DamagedCase>& param) { return param.param.name; });
+
+// "0:2x3^": a cell's first column, its column span, its row span, "^" when it is part of
+// the merged cell above; rows joined by " / ".
+std::string DescribePlaces(const RichTextTableLayout& layout) {
+    std::string out;
+    for (std::size_t r = 0; r < layout.places.size(); ++r) {
+        out += r == 0 ? "" : " / ";
+        for (std::size_t c = 0; c < layout.places[r].size(); ++c) {
+            const RichTextCellPlace& place = layout.places[r][c];
+            out += (c == 0 ? "" : " ") + std::to_string(place.column);
+            if (place.columnSpan != 1)
+                out += ":" + std::to_string(place.columnSpan);
+            if (place.rowSpan != 1)
+                out += "x" + std::to_string(place.rowSpan);
+            if (place.merged)
+                out += "^";
+        }
+    }
+    return out;
+}
+
+TEST(RichTextTables, CellsFindTheirColumnsSpansAndMerges) {
+    std::string manyEdges = "{\\rtf1";
+    for (int r = 0; r < 70; ++r)
+        manyEdges +=
+            "\\trowd\\cellx" + std::to_string(100 + r) + "\\cellx5000\\intbl a\\cell b\\cell\\row";
+    manyEdges += "}";
+    struct Case {
+        const char* name;
+        std::string rtf;
+        int columns;
+        std::vector<int> widths;
+        std::string places;
+    };
+    const Case cases[] = {
+        // The first row's second cell spans the second row's second and third.
+        {"tablewidth", ReadFixture("tablewidth.rtf"), 3, {3000, 3000, 3000}, "0 1:2 / 0 1 2"},
+        // A first merged cell with nothing continuing it stays one cell.
+        {"vmerge", ReadFixture("vmerge.rtf"), 2, {2000, 2000}, "0 1 / 0 1"},
+        // \trleft widens the first column; a cell merged across keeps both columns.
+        {"merged_cells",
+         ReadFixture("merged_cells.rtf"),
+         3,
+         {2108, 2000, 2000},
+         "0x3 1 2 / 0^ 1:2 / 0^ 1 2"},
+        // A cell continues the one above only where it covers the same columns.
+        {"mismatched merge",
+         "{\\rtf1\\trowd\\clvmgf\\cellx4000\\intbl a\\cell\\row\\trowd\\clvmrg\\cellx2000"
+         "\\cellx4000\\intbl\\cell b\\cell\\row}",
+         2,
+         {2000, 2000},
+         "0:2 / 0 1"},
+        // Without usable edges cell n is column n; merges still follow the definitions.
+        {"no edges",
+         "{\\rtf1\\trowd\\intbl a\\cell b\\cell\\row\\trowd\\intbl c\\cell\\row}",
+         2,
+         {},
+         "0 1 / 0"},
+        {"edges out of order",
+         "{\\rtf1\\trowd\\clvmgf\\cellx3000\\cellx2000\\intbl a\\cell b\\cell\\row\\trowd\\clvmrg"
+         "\\cellx3000\\intbl c\\cell\\row}",
+         2,
+         {},
+         "0x2 1 / 0^"},
+        {"more cells than edges",
+         "{\\rtf1\\trowd\\cellx3000\\intbl a\\cell b\\cell\\row}",
+         2,
+         {},
+         "0 1"},
+        {"too many columns",
+         manyEdges,
+         2,
+         {},
+         [] {
+             std::string rows;
+             for (int r = 0; r < 70; ++r)
+                 rows += r == 0 ? "0 1" : " / 0 1";
+             return rows;
+         }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Read read = ReadText(c.rtf);
+        ASSERT_EQ(read.result, 1) << read.error;
+        ASSERT_FALSE(read.document.blocks.empty());
+        const auto* table = std::get_if<RichTextTable>(&read.document.blocks[0]);
+        ASSERT_NE(table, nullptr);
+        const RichTextTableLayout layout = LayOutTable(*table);
+        EXPECT_EQ(layout.columns, c.columns);
+        EXPECT_EQ(layout.columnWidths, c.widths);
+        EXPECT_EQ(DescribePlaces(layout), c.places);
+    }
+}
 
 TEST(RichTextReader, ReadingReplacesThePreviousDocument) {
     RichTextDocument document;

@@ -5,6 +5,7 @@
 
 #include "qtprint.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -61,6 +62,23 @@ std::vector<QTextImageFormat> Images(const QTextDocument& document) {
     return images;
 }
 
+// Every fragment of the document's blocks outside tables, in order.
+std::vector<QTextFragment> Fragments(const QTextDocument& document) {
+    std::vector<QTextFragment> fragments;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            fragments.push_back(it.fragment());
+    return fragments;
+}
+
+std::vector<QTextTable*> Tables(const QTextDocument& document) {
+    std::vector<QTextTable*> tables;
+    for (QTextFrame* frame : document.rootFrame()->childFrames())
+        if (auto* table = qobject_cast<QTextTable*>(frame))
+            tables.push_back(table);
+    return tables;
+}
+
 QString CellText(QTextTable* table, int row, int column) {
     const QTextTableCell cell = table->cellAt(row, column);
     QTextCursor cursor = cell.firstCursorPosition();
@@ -113,6 +131,157 @@ TEST(RichTextQt, RunsKeepTheirCharacterFormats) {
     EXPECT_FALSE(FindFragment(sized, "auto out of range ")
                      .charFormat()
                      .hasProperty(QTextFormat::ForegroundBrush));
+}
+
+TEST(RichTextQt, SuperSubStrikeHighlightShadingAndFontsAreShown) {
+    QTextDocument document;
+    Fill("charfmt.rtf", document);
+    EXPECT_EQ(document.toPlainText(), "E = mc2, H2O, old, marked, shaded, mono, visible ");
+    struct Expected {
+        QString text;
+        QTextCharFormat::VerticalAlignment position;
+        bool strike;
+        QColor background; // invalid for none
+        QString family;
+        QFont::StyleHint hint;
+    };
+    const QColor yellow(255, 255, 0);
+    const Expected expected[] = {
+        {"E = mc", QTextCharFormat::AlignNormal, false, {}, "Arial", QFont::AnyStyle},
+        {"2", QTextCharFormat::AlignSuperScript, false, {}, "Arial", QFont::AnyStyle},
+        {", H", QTextCharFormat::AlignNormal, false, {}, "Arial", QFont::AnyStyle},
+        {"2", QTextCharFormat::AlignSubScript, false, {}, "Arial", QFont::AnyStyle},
+        {"O, ", QTextCharFormat::AlignNormal, false, {}, "Arial", QFont::AnyStyle},
+        {"old", QTextCharFormat::AlignNormal, true, {}, "Arial", QFont::AnyStyle},
+        {", ", QTextCharFormat::AlignNormal, false, {}, "Arial", QFont::AnyStyle},
+        {"marked", QTextCharFormat::AlignNormal, false, yellow, "Arial", QFont::AnyStyle},
+        {", ", QTextCharFormat::AlignNormal, false, {}, "Arial", QFont::AnyStyle},
+        {"shaded", QTextCharFormat::AlignNormal, false, yellow, "Arial", QFont::AnyStyle},
+        {", ", QTextCharFormat::AlignNormal, false, {}, "Arial", QFont::AnyStyle},
+        {"mono", QTextCharFormat::AlignNormal, false, {}, "Courier New", QFont::TypeWriter},
+        {", visible ", QTextCharFormat::AlignNormal, false, {}, "Arial", QFont::AnyStyle},
+    };
+    const std::vector<QTextFragment> fragments = Fragments(document);
+    ASSERT_EQ(fragments.size(), std::size(expected));
+    for (std::size_t i = 0; i < fragments.size(); ++i) {
+        SCOPED_TRACE(i);
+        const QTextCharFormat format = fragments[i].charFormat();
+        EXPECT_EQ(fragments[i].text(), expected[i].text);
+        EXPECT_EQ(format.verticalAlignment(), expected[i].position);
+        EXPECT_EQ(format.fontStrikeOut(), expected[i].strike);
+        EXPECT_EQ(format.hasProperty(QTextFormat::BackgroundBrush),
+                  expected[i].background.isValid());
+        if (expected[i].background.isValid()) {
+            EXPECT_EQ(format.background().color(), expected[i].background);
+        }
+        EXPECT_EQ(format.fontFamilies().toStringList(), QStringList{expected[i].family});
+        EXPECT_EQ(format.fontStyleHint(), expected[i].hint);
+        EXPECT_EQ(format.fontPointSize(), 14.0);
+    }
+}
+
+TEST(RichTextQt, SymbolFontTextNeedsNoSymbolFont) {
+    QTextDocument document;
+    Fill("symbol.rtf", document);
+    EXPECT_EQ(document.toPlainText(), QString::fromUtf8("•\tItem one\nαβγ"));
+    // The characters are the ones the font draws; a font of that name, where one is
+    // installed, would draw its own letters for them.
+    for (const QTextFragment& fragment : Fragments(document))
+        EXPECT_FALSE(fragment.charFormat().hasProperty(QTextFormat::FontFamilies))
+            << fragment.text().toStdString();
+}
+
+TEST(RichTextQt, LinksAreAnchorsToWhatTheFieldNames) {
+    QTextDocument document;
+    Fill("fields_footnotes.rtf", document);
+    struct Expected {
+        QString text;
+        QString href;
+    };
+    const Expected expected[] = {{"the web", "https://example.com/help?a=1&b=2"},
+                                 {"other help", "Help/Other.rtf"},
+                                 {"below", "#Section2"}};
+    for (const Expected& link : expected) {
+        const QTextCharFormat format = FindFragment(document, link.text).charFormat();
+        EXPECT_TRUE(format.isAnchor()) << link.text.toStdString();
+        EXPECT_EQ(format.anchorHref(), link.href);
+    }
+    EXPECT_FALSE(FindFragment(document, "See ").charFormat().isAnchor());
+    // Footnotes follow the text, marked with their numbers.
+    EXPECT_TRUE(document.toPlainText().endsWith("End\n1 First note.\n2 Second\nnote."))
+        << document.toPlainText().toStdString();
+}
+
+TEST(RichTextQt, TabStopsLineUpBulletedText) {
+    QTextDocument document;
+    Fill("breaks_tabs.rtf", document);
+    document.setTextWidth(600);
+    document.documentLayout()->documentSize(); // lays the text out
+    EXPECT_EQ(document.defaultTextOption().tabStopDistance(), 24.0); // \deftab360
+    ASSERT_EQ(document.blockCount(), 7);
+    // The bullet's tab reaches the left indent, where the wrapped lines begin, with a stop
+    // there or without one.
+    for (const int number : {3, 4}) {
+        SCOPED_TRACE(number);
+        const QTextBlock bullet = document.findBlockByNumber(number);
+        ASSERT_TRUE(bullet.text().startsWith(QString::fromUtf8("•\tBullet")));
+        const QTextLine line = bullet.layout()->lineAt(0);
+        ASSERT_TRUE(line.isValid());
+        EXPECT_EQ(line.cursorToX(2), bullet.blockFormat().leftMargin());
+        EXPECT_EQ(bullet.blockFormat().leftMargin(), number == 3 ? 48.0 : 96.0);
+    }
+
+    // Stops count from the margin, not from the indent.
+    const QTextBlock indented = document.findBlockByNumber(5);
+    ASSERT_EQ(indented.text(), "a\tb");
+    EXPECT_EQ(indented.layout()->lineAt(0).cursorToX(2), 2160 / 15.0);
+    // Their kinds are kept.
+    const QList<QTextOption::Tab> tabs = document.findBlockByNumber(6).blockFormat().tabPositions();
+    const QList<QTextOption::Tab> expected = {
+        QTextOption::Tab(4000 / 15.0, QTextOption::RightTab),
+        QTextOption::Tab(400.0, QTextOption::CenterTab),
+        QTextOption::Tab(8000 / 15.0, QTextOption::DelimiterTab, QChar('.')),
+        QTextOption::Tab(600.0, QTextOption::LeftTab)};
+    EXPECT_TRUE(tabs == expected);
+}
+
+TEST(RichTextQt, TablesTakeTheirCellWidthsAndMerges) {
+    {
+        QTextDocument document;
+        Fill("tablewidth.rtf", document);
+        const std::vector<QTextTable*> tables = Tables(document);
+        ASSERT_EQ(tables.size(), 1u);
+        QTextTable* table = tables[0];
+        ASSERT_EQ(table->columns(), 3);
+        ASSERT_EQ(table->rows(), 2);
+        const QList<QTextLength> widths = table->format().columnWidthConstraints();
+        ASSERT_EQ(widths.size(), 3);
+        for (const QTextLength& width : widths)
+            EXPECT_EQ(width, QTextLength(QTextLength::FixedLength, 200.0));
+        EXPECT_EQ(CellText(table, 0, 0), "Wide cell spans 2 and 3");
+        EXPECT_EQ(table->cellAt(0, 1).columnSpan(), 2);
+        EXPECT_EQ(CellText(table, 1, 0), "A");
+        EXPECT_EQ(CellText(table, 1, 1), "B");
+        EXPECT_EQ(CellText(table, 1, 2), "C");
+    }
+    QTextDocument document;
+    Fill("merged_cells.rtf", document);
+    const std::vector<QTextTable*> tables = Tables(document);
+    ASSERT_EQ(tables.size(), 1u);
+    QTextTable* table = tables[0];
+    ASSERT_EQ(table->rows(), 3);
+    ASSERT_EQ(table->columns(), 3);
+    // Merged down three rows, with the text of the top cell only.
+    EXPECT_EQ(table->cellAt(0, 0).rowSpan(), 3);
+    EXPECT_EQ(table->cellAt(2, 0).row(), 0);
+    EXPECT_EQ(CellText(table, 0, 0), "Tall");
+    EXPECT_EQ(table->cellAt(1, 1).columnSpan(), 2);
+    EXPECT_EQ(CellText(table, 1, 1), "Wide");
+    EXPECT_EQ(CellText(table, 2, 1), "x");
+    EXPECT_EQ(CellText(table, 2, 2), "y");
+    EXPECT_EQ(table->format().columnWidthConstraints().at(0),
+              QTextLength(QTextLength::FixedLength, 2108 / 15.0));
+    EXPECT_TRUE(document.toPlainText().endsWith("\nAfter"));
 }
 
 TEST(RichTextQt, TablesBecomeTextTablesBetweenTheirParagraphs) {
@@ -183,7 +352,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Bottom-up rows behind a three-colour palette; goal 240 x 180 twips.
         PictureCase{"picture_dib.rtf", {8, 6}, {16, 12}, {0, 0}, {7, 5}, 0},
         // Top-down rows of a device-dependent bitmap.
-        PictureCase{"picture_wbitmap_bin.rtf", {8, 6}, {8, 6}, {3, 2}, {0, 5}, 0}),
+        PictureCase{"picture_wbitmap_bin.rtf", {8, 6}, {8, 6}, {3, 2}, {0, 5}, 0},
+        // The bitmap a WordPad metafile draws, at the metafile's goal size.
+        PictureCase{"metafile_wordpad.rtf", {16, 12}, {96, 72}, {2, 2}, {12, 10}, 0},
+        // Two bitmaps drawn side by side make one picture.
+        PictureCase{"metafile_tiles.rtf", {8, 6}, {64, 48}, {1, 1}, {6, 4}, 0}),
     [](const ::testing::TestParamInfo<PictureCase>& param) {
         std::string name = param.param.fixture;
         return name.substr(0, name.find('.'));
@@ -238,6 +411,32 @@ TEST(RichTextQt, UndecodablePicturesAreGreyFramesOfTheirSize) {
         EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2),
                   QColor(0xEE, 0xEE, 0xEE));
     }
+}
+
+TEST(RichTextQt, MetafilesShowTheBitmapTheyCarryAndOnlyVectorsAFrame) {
+    QTextDocument alternatives;
+    Fill("metafile_alternatives.rtf", alternatives);
+    ASSERT_EQ(Images(alternatives).size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const QImage image =
+            alternatives.resource(QTextDocument::ImageResource, RichTextPictureUrl(i))
+                .value<QImage>();
+        ASSERT_EQ(image.size(), QSize(16, 12));
+        EXPECT_EQ(image.pixelColor(2, 2), QColor(0xE0, 0x20, 0x20));
+        EXPECT_EQ(image.pixelColor(14, 2), QColor(0x20, 0x40, 0xE0));
+        EXPECT_EQ(Images(alternatives)[static_cast<std::size_t>(i)].width(), 64.0);
+    }
+
+    QTextDocument vector;
+    Fill("metafile_vector.rtf", vector);
+    const std::vector<QTextImageFormat> images = Images(vector);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(QSize(static_cast<int>(images[0].width()), static_cast<int>(images[0].height())),
+              QSize(96, 48));
+    const QImage frame =
+        vector.resource(QTextDocument::ImageResource, RichTextPictureUrl(0)).value<QImage>();
+    EXPECT_EQ(frame.pixelColor(frame.width() / 2, frame.height() / 2), QColor(0xEE, 0xEE, 0xEE));
 }
 
 TEST(RichTextQt, PicturesPastTheImageBudgetArePlaceholders) {

@@ -58,7 +58,10 @@ const char* const kEdits =
     "UserOption EditBox {\nLogicalName Speed\nDisplayName Speed\nStoreFormula I:@VAL = x*10\n"
     "StoreFormula2 F:@RAT = x/4\nDisplayFormula %.0f = x\nMinValue 0\nMaxValue 100\n}\n"
     "UserOption EditBox {\nLogicalName Factor\nDisplayName Factor\nDefValue 2.5\n"
-    "DeltaIncrement 0.5\nMinValue -100\nMaxValue 100\n}\n";
+    "DeltaIncrement 0.5\nMinValue -100\nMaxValue 100\n}\n"
+    "[Rounded]\n"
+    "UserOption EditBox {\nLogicalName Gap\nDisplayName Gap\nStoreFormula I:@VAL = x/0.3\n"
+    "DisplayFormula %.0f = x*0.3\nMinValue 0\nMaxValue 2000\n}\n";
 
 class EditBoxes : public ModelTest {
 protected:
@@ -123,6 +126,31 @@ TEST_F(EditBoxes, StepsComeFromKeysAndTheWheel) {
     EXPECT_EQ(factor.Text(), "9.00");
     EXPECT_FALSE(EditBoxModel::AcceptsCharacter(' '));
     EXPECT_TRUE(EditBoxModel::AcceptsCharacter('7'));
+}
+
+// The field shows a rounded number: reading it back would store another value than the
+// calibration holds, so a field left as it was shown stores nothing.
+TEST_F(EditBoxes, LeavingAFieldStoresOnlyWhatWasTyped) {
+    SetInt("VAL", 319);
+    auto page = ShowPage("[Rounded]");
+    const EditBoxModel& gap = *page->EditBoxes()[0];
+    ASSERT_EQ(gap.Text(), "96");
+    page->OnEditFocusLost(0, "96");
+    EXPECT_EQ(Int("VAL"), 319);
+    EXPECT_FALSE(doc->IsModified());
+
+    page->OnEditTextEdited(0, "97");
+    EXPECT_TRUE(gap.HasTypedText());
+    EXPECT_EQ(Int("VAL"), 319); // typing alone stores nothing
+    page->OnEditFocusLost(0, "97");
+    EXPECT_EQ(Int("VAL"), 323); // 97 / 0.3 = 323.3
+    EXPECT_EQ(gap.Text(), "97");
+    EXPECT_FALSE(gap.HasTypedText());
+    EXPECT_TRUE(doc->IsModified());
+
+    // Return stores what the field shows, typed or not, as before.
+    page->OnEditKeyDown(0, "97", kKeyReturn, 1, false);
+    EXPECT_EQ(Int("VAL"), 323);
 }
 
 TEST_F(EditBoxes, ValueWithoutTargetIsRememberedAcrossRebuilds) {

@@ -26,7 +26,11 @@ const char* const kLayout =
     "DisplayFormula %.0f = x\nMinValue 0\n}\n"
     "UserOption PushButton {\nLogicalName Pb\nDisplayName Push\nxPosition 3\n}\n"
     "UserOption TextBox {\nLogicalName Tx\nDisplayName Text\nxPosition 4\n}\n"
-    "UserOption Slider {\nLogicalName Sl\nySpace 7\n}\n";
+    "UserOption Slider {\nLogicalName Sl\nySpace 7\n}\n"
+    "[Twins]\n"
+    "UserOption RadioButton {\nLogicalName Same\nDisplayName First\nTxtState0 a\nTxtState1 b\n}\n"
+    "UserOption RadioButton {\nLogicalName Same\nDisplayName Second\nxPosition 1\nTxtState0 c\n"
+    "TxtState1 d\nTxtState2 e\n}\n";
 
 class Pages : public ModelTest {
 protected:
@@ -110,6 +114,39 @@ TEST_F(Pages, StatesComeFromTheVariablesOrTheRememberedState) {
     EXPECT_TRUE(again->Buttons()[0]->checked);
     EXPECT_TRUE(again->Buttons()[3]->checked);
     EXPECT_FALSE(again->Buttons()[1]->checked);
+}
+
+// Each RadioButton block is a group of its own, even when two blocks share a LogicalName;
+// the arrow keys choose within the group and start again at its other end.
+TEST_F(Pages, RadioGroupsAreTheBlocksButtons) {
+    auto page = ShowPage("[Twins]");
+    const auto& buttons = page->Buttons();
+    ASSERT_EQ(buttons.size(), 7u); // a, b, their box, c, d, e, their box
+    const auto checked = [&buttons] {
+        std::string names;
+        for (const auto& button : buttons)
+            names += button->checked ? button->text : "";
+        return names;
+    };
+    ASSERT_EQ(checked(), "ac");
+    EXPECT_EQ(page->RadioGroup(1), (std::pair<int, int>{0, 1}));
+    EXPECT_EQ(page->RadioGroup(4), (std::pair<int, int>{3, 5}));
+    EXPECT_EQ(page->RadioGroup(2), (std::pair<int, int>{-1, -1}));
+
+    page->OnButtonClicked(4, true);
+    EXPECT_EQ(checked(), "ad");
+
+    struct Step {
+        int from;
+        int step;
+        int to;
+        const char* checked;
+    };
+    for (const Step& s : {Step{4, 1, 5, "ae"}, Step{5, 1, 3, "ac"}, Step{3, -1, 5, "ae"},
+                          Step{0, 1, 1, "be"}, Step{1, 1, 0, "ae"}, Step{2, 1, -1, "ae"}}) {
+        EXPECT_EQ(page->OnRadioArrow(s.from, s.step), s.to) << s.from << " " << s.step;
+        EXPECT_EQ(checked(), s.checked) << s.from << " " << s.step;
+    }
 }
 
 TEST_F(Pages, ClicksApplyTheirListsAndRememberTheirState) {

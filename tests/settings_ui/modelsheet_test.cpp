@@ -198,6 +198,64 @@ TEST_F(Sheets, BuildPagesNeedsADocumentAndAPage) {
     EXPECT_EQ(noTabs.PageCount(), 0);
 }
 
+// After the calibration changed underneath: an open window follows it, and a check that
+// found a transmission type brings the window up with every page shown once.
+TEST_F(Sheets, TheRefreshAfterAControllerCheckOpensRebuildsAndCycles) {
+    struct Case {
+        bool open;
+        const char* type;
+        int cycle;
+        SettingsRefresh plan;
+    };
+    const Case cases[] = {
+        {false, "None", 0, {}},
+        {false, "None", 1, {}},
+        {false, "4L60E", 0, {}},
+        {false, "4L60E", 1, {true, false, true}},
+        {true, "None", 0, {false, true, false}},
+        {true, "None", 1, {false, true, false}},
+        {true, "4L60E", 0, {false, true, false}},
+        {true, "4L60E", 1, {false, true, true}},
+    };
+    for (const Case& c : cases) {
+        SettingsSheets record(Services());
+        doc->Header[kTransmissionType] = "None";
+        if (c.open) {
+            ASSERT_NE(record.OpenSystemSettings(doc.get(), kPageTemplateLarge), nullptr);
+        }
+        doc->Header[kTransmissionType] = c.type;
+        EXPECT_EQ(record.PlanRefresh(*doc, c.cycle), c.plan)
+            << "open " << c.open << ", type " << c.type << ", cycle " << c.cycle;
+    }
+}
+
+// A number typed into a field and not committed is stored when its page is left, and when
+// the sheet is told to (it closes, or the main window acts), even when storing it
+// rebuilds the pages (the Level field asks for that).
+TEST_F(Sheets, LeavingAPageStoresWhatWasTypedIntoItsFields) {
+    doc->Header[kLogicalName] = "AlphaTx";
+    doc->Header[kTransmissionType] = "4L60E";
+    doc->Header[kDefinitionFileName] = "alpha.def";
+    ASSERT_TRUE(doc->LoadDefinitionFile(doc->DefinitionFilePath()));
+    doc->ReadDeclarations(1);
+    PropertySheetModel* sheet = sheets->OpenSystemSettings(doc.get(), kPageTemplateLarge);
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_EQ(Titles(*sheet), (std::vector<std::string>{"Transmission", "Engine", "Misc"}));
+
+    ASSERT_TRUE(sheet->SetActivePage(1));
+    sheet->Page(1).OnEditTextEdited(0, "42");
+    EXPECT_EQ(Int("Lvl"), 0);
+    ASSERT_TRUE(sheet->SetActivePage(2));
+    EXPECT_EQ(Int("Lvl"), 42);
+    EXPECT_EQ(sheet->ActivePage(), 2);
+
+    ASSERT_TRUE(sheet->SetActivePage(1));
+    sheet->Page(1).OnEditTextEdited(0, "17");
+    sheet->CommitTypedText();
+    EXPECT_EQ(Int("Lvl"), 17);
+    EXPECT_TRUE(doc->IsModified());
+}
+
 TEST_F(Sheets, HelpOutsideAnyControlExplainsTheTabs) {
     auto wizard = sheets->PrepareInitialSetup(doc.get(), kPageTemplateNormal);
     ASSERT_NE(wizard, nullptr);

@@ -4,6 +4,7 @@
 #include "settings_ui/dynamicpropertysheet.h"
 #include "settings_ui/modelfixture.h"
 #include "settings_ui/settingspage.h"
+#include "uicommon/controlwidget.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -156,6 +157,9 @@ TEST_F(Widgets, ComboSelectionAppliesTheChosenState) {
 TEST_F(Widgets, TypingAndReturnCommitsThroughTheStoreFormula) {
     Load(kVariables, kEverything);
     ShowPage("[Options]");
+    // The field really has the focus (the wheel acts only on a focused field).
+    QApplication::setActiveWindow(page.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(page.get()));
     CDynamicEdit* edit = page->EditBoxes()[0];
     struct Case {
         const char* typed;
@@ -177,6 +181,7 @@ TEST_F(Widgets, TypingAndReturnCommitsThroughTheStoreFormula) {
     EXPECT_EQ(edit->text().toStdString(), "40");
     EXPECT_EQ(Int("V"), 40);
     // Up steps by DeltaIncrement (five with Shift); a notch of the wheel steps once.
+    ASSERT_TRUE(edit->hasFocus());
     QTest::keyClick(edit, Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(Int("V"), 45);
     QWheelEvent wheel(QPointF(5, 5), edit->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 60),

@@ -9,7 +9,8 @@ TEST(SimOptions, FaultSpecReadsEveryItemAndFormatsBack) {
     SimFaults faults;
     std::string error;
     const std::string spec = "drop=0.01,change=0.005,delay=0.01:30,silent-after=500:250,"
-                             "unplug-after=2000,bad-flash=0x1410";
+                             "unplug-after=2000,bad-flash=0x1410,bad-eeprom=0x10,"
+                             "refuse-flash=2,flip-at=77:2";
     ASSERT_TRUE(ParseFaultSpec(spec, faults, error)) << error;
     EXPECT_DOUBLE_EQ(faults.drop, 0.01);
     EXPECT_DOUBLE_EQ(faults.change, 0.005);
@@ -20,6 +21,10 @@ TEST(SimOptions, FaultSpecReadsEveryItemAndFormatsBack) {
     EXPECT_EQ(faults.unplugAfter, 2000);
     EXPECT_EQ(faults.replugAfterMs, -1);
     EXPECT_EQ(faults.badFlashAddress, 0x1410);
+    EXPECT_EQ(faults.badEepromAddress, 0x10);
+    EXPECT_EQ(faults.refuseFlashWrites, 2);
+    EXPECT_EQ(faults.flipAt, 77);
+    EXPECT_EQ(faults.flipCount, 2);
 
     SimFaults again;
     ASSERT_TRUE(ParseFaultSpec(FormatFaultSpec(faults), again, error)) << error;
@@ -32,9 +37,9 @@ TEST(SimOptions, FaultSpecReadsEveryItemAndFormatsBack) {
 }
 
 TEST(SimOptions, MalformedFaultSpecIsRefusedAndChangesNothing) {
-    for (const char* spec :
-         {"drop", "drop=", "drop=1.5", "drop=-0.1", "drop=0.1x", "delay=0.1", "delay=0.1:-3",
-          "silent-after=abc", "unplug-after=5:", "jitter=1", "bad-flash=-1"}) {
+    for (const char* spec : {"drop", "drop=", "drop=1.5", "drop=-0.1", "drop=0.1x", "delay=0.1",
+                             "delay=0.1:-3", "silent-after=abc", "unplug-after=5:", "jitter=1",
+                             "bad-flash=-1", "refuse-flash=x", "flip-at=-2", "flip-at=3:0"}) {
         SimFaults faults;
         faults.drop = 0.25;
         std::string error;

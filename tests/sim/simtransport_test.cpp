@@ -151,6 +151,18 @@ TEST(SimTransport, FaultsReplayFromTheSeed) {
     EXPECT_NE(Conversation(AtBaud(9600)), first); // the faults did strike
 }
 
+TEST(SimTransport, FlipAtChangesExactlyThatControllerByte) {
+    SimOptions options;
+    options.faults.flipAt = 6; // the second reply's "0" (0x30) arrives as "1"
+    Link link(options);
+    link.Send("v00");
+    EXPECT_EQ(link.Receive(5), "v0021");
+    link.Send("v00");
+    EXPECT_EQ(link.Receive(5), "v1021");
+    link.Send("v00");
+    EXPECT_EQ(link.Receive(5), "v0021");
+}
+
 TEST(SimTransport, ControllerFallsSilentAndRestarts) {
     SimOptions options;
     options.faults.silentAfter = 7;

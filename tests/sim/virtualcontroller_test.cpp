@@ -263,6 +263,29 @@ TEST(VirtualController, BThatFailsVerificationReportsTheAddress) {
     EXPECT_EQ(Joined(controller, "f045"), "f04500");
 }
 
+TEST(VirtualController, RefusedBProgramsNothingAndTheNextOneIsTaken) {
+    SimOptions options = FlashOptions();
+    options.faults.refuseFlashWrites = 1;
+    VirtualController controller(options);
+    controller.SetRam(0x200, 0x5A);
+    EXPECT_EQ(Joined(controller, "b05000"), "b05000?1400");
+    EXPECT_EQ(controller.Flash()[0x1400], 0xFF);
+    EXPECT_EQ(Joined(controller, "w"), "w");
+    EXPECT_EQ(Joined(controller, "b05000"), "b05000c");
+    EXPECT_EQ(controller.Flash()[0x1400], 0x5A);
+}
+
+TEST(VirtualController, BadEepromByteKeepsItsValue) {
+    SimOptions options;
+    options.faults.badEepromAddress = 0x10;
+    VirtualController controller(options);
+    EnableWrites(controller); // table 2 selected by the enable code
+    EXPECT_EQ(Joined(controller, "e105A"), "e10FF5Ac");
+    EXPECT_EQ(Joined(controller, "e115A"), "e11FF5Ac");
+    EXPECT_EQ(controller.Eeprom(1)[0x10], 0xFF);
+    EXPECT_EQ(controller.Eeprom(1)[0x11], 0x5A);
+}
+
 TEST(VirtualController, FlashCommandsOutsideFlashOrBufferAreRejected) {
     VirtualController controller(FlashOptions());
     // 1024 blocks of 64 bytes: block 0x3FF is the last one.

@@ -3,12 +3,12 @@
 #include "app/commandline.h"
 #include "core/settingskeys.h"
 #include "frame/commandids.h"
-#include "frame/controlidregistry.h"
-#include "frame/controlwidget.h"
-#include "frame/textcodec.h"
 #include "settings_ui/aboutdlg.h"
 #include "settings_ui/shellutils.h"
 #include "settings_ui/startdlg.h"
+#include "uicommon/controlidregistry.h"
+#include "uicommon/controlwidget.h"
+#include "uicommon/textcodec.h"
 #include "uifixture.h"
 
 #include <QCheckBox>

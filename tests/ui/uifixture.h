@@ -6,12 +6,12 @@
 #include "app/vlx.h"
 #include "core/timerservice.h"
 #include "frame/mainfrm.h"
-#include "frame/messagebox.h"
 #include "link/portdiscovery.h"
 #include "link/supportpackage.h"
 #include "link/vlxcontroller.h"
 #include "support/appoptions.h"
 #include "support/docfixture.h"
+#include "uicommon/messagebox.h"
 
 #include <QAction>
 #include <QApplication>

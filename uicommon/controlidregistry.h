@@ -7,12 +7,14 @@
 // Used from the user-interface thread only. Ids outside 1040..1339 (in particular the id 0
 // a control gets while the table is full) have no entry: setters ignore them and lookups
 // answer "none" (nullptr).
+#include "uicommon/controlidsource.h"
+
 #include <array>
 #include <string>
 
 namespace vexa {
 
-class ControlIdRegistry {
+class ControlIdRegistry : public ControlIdSource {
 public:
     static constexpr int kFirstId = 1040;
     static constexpr int kCount = 300;
@@ -25,16 +27,16 @@ public:
 
     // Marks the first free entry from index start on as in use, with no texts, and
     // returns its id; 0 when every entry from start on is taken (or start is out of range).
-    int AllocateControlId(int start = 0);
+    int AllocateControlId(int start = 0) override;
     // Frees the entry and its texts.
-    void ReleaseControlId(int id);
+    void ReleaseControlId(int id) override;
 
     // For an id in use: keeps the first 79 bytes of text.
-    void SetControlStatusText(int id, const std::string& text);
-    void SetControlToolTip(int id, const std::string& text);
+    void SetControlStatusText(int id, const std::string& text) override;
+    void SetControlToolTip(int id, const std::string& text) override;
     // For an id in use without a help text yet: keeps a reference to the control's own
     // help text, which must live until the id is released. The first registration wins.
-    void SetControlHelpText(int id, const std::string* help);
+    void SetControlHelpText(int id, const std::string* help) override;
 
     bool IsInUse(int id) const;
     // The registered text, or nullptr when the id is not in use or has none.

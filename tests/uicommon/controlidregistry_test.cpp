@@ -1,6 +1,6 @@
 // The control id registry: ids 1040..1339 handed out lowest first, and the texts the main
 // window shows for them.
-#include "frame/controlidregistry.h"
+#include "uicommon/controlidregistry.h"
 
 #include <gtest/gtest.h>
 

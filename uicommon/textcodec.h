@@ -1,8 +1,11 @@
 #pragma once
-// Calibration and definition texts are 8-bit bytes in the Windows-1252 code page; widgets
-// show them as Unicode. These two functions are the one place the two meet.
+// Calibration and definition texts are 8-bit bytes in the Windows-1252 code page, and their
+// colours 0x00BBGGRR integers; widgets show Unicode and QColor. These are the one place the
+// two meet.
+#include <QColor>
 #include <QString>
 
+#include <cstdint>
 #include <string>
 
 namespace vexa {
@@ -12,5 +15,8 @@ namespace vexa {
 QString FromWindows1252(const std::string& bytes);
 // Each character as its Windows-1252 byte; characters the code page lacks become '?'.
 std::string ToWindows1252(const QString& text);
+
+// 0x00BBGGRR (red in the low byte), as definition files give colours.
+QColor FromColorRef(std::uint32_t colour);
 
 } // namespace vexa

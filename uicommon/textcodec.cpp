@@ -1,4 +1,4 @@
-#include "frame/textcodec.h"
+#include "uicommon/textcodec.h"
 
 #include "core/cp1252.h"
 
@@ -10,6 +10,11 @@ QString FromWindows1252(const std::string& bytes) {
 
 std::string ToWindows1252(const QString& text) {
     return Utf16ToCp1252(text.toStdU16String());
+}
+
+QColor FromColorRef(std::uint32_t colour) {
+    return QColor(static_cast<int>(colour & 0xFFu), static_cast<int>((colour >> 8) & 0xFFu),
+                  static_cast<int>((colour >> 16) & 0xFFu));
 }
 
 } // namespace vexa

@@ -1,4 +1,4 @@
-#include "frame/controlidregistry.h"
+#include "uicommon/controlidregistry.h"
 
 namespace vexa {
 

@@ -1,7 +1,7 @@
-#include "frame/messagebox.h"
+#include "uicommon/messagebox.h"
 
 #include "core/documenthost.h"
-#include "frame/textcodec.h"
+#include "uicommon/textcodec.h"
 
 #include <QMessageBox>
 
