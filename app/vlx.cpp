@@ -7,6 +7,7 @@
 #include "app/qttimerservice.h"
 #include "app/transtypedlg.h"
 #include "core/settingskeys.h"
+#include "datalog/datalogcontrol.h"
 #include "frame/commandids.h"
 #include "frame/dashboard.h"
 #include "frame/mainfrm.h"
@@ -127,6 +128,8 @@ CVLXApp::CVLXApp(AppOptions options)
 }
 
 CVLXApp::~CVLXApp() {
+    // A recording ends with its rows kept; the log windows go with it.
+    dataLogs_.reset();
     // The frame is the document's host and its view holds the document's graph: both
     // let go of the document before either goes. The settings windows in the frame use
     // the launcher, which goes after them.
@@ -201,6 +204,9 @@ bool CVLXApp::InitInstance() {
     frame_->AttachDocument(*doc_, launcher_.get());
     CreateControllerLink();
     WireCommands();
+    dataLogs_ = std::make_unique<CDataLogControl>(
+        *frame_, *doc_, *controller_, DataLogDirectory(), [this] { return pathName_; },
+        options_.dataLogClock ? *options_.dataLogClock : SteadyClock::Instance());
 
     // The command line: a calibration to open, else File>New.
     if (!options_.fileName.empty()) {
@@ -454,6 +460,18 @@ bool CVLXApp::SaveModified() {
 }
 
 // ---- Controller commands ------------------------------------------------------------
+
+std::string CVLXApp::DataLogDirectory() const {
+    if (!options_.dataLogDir.empty())
+        return options_.dataLogDir;
+    const std::string data = UserDataDirectory(CurrentPathEnvironment(nullptr));
+    if (!data.empty())
+        return data + "/logs";
+    return QFileInfo(QFile::decodeName(options_.paths.settingsFile.c_str()))
+               .absolutePath()
+               .toStdString() +
+           "/logs";
+}
 
 bool CVLXApp::IsConnected() const {
     return controller_ && controller_->Monitor().is_connected() == 1;

@@ -5,6 +5,7 @@
 // and handles the File commands (New with its guard, Open, Save, Save As, the recent
 // files) and the controller commands of the File and View menus.
 #include "app/overlaysettings.h"
+#include "core/clock.h"
 #include "core/inifile.h"
 #include "core/instancelock.h"
 #include "core/programpaths.h"
@@ -22,6 +23,7 @@ class QWidget;
 
 namespace vexa {
 
+class CDataLogControl;
 class CHelpDialog;
 class CHidDevice;
 class CMainFrame;
@@ -60,6 +62,10 @@ struct AppOptions {
     PortLister* portLister = nullptr;
     // The mail program; null: xdg-email.
     std::unique_ptr<MailProgram> mail;
+    // Where data logs are recorded; empty: the "logs" folder of the user's data directory.
+    std::string dataLogDir;
+    // The time of the data logs' rows; null: the steady clock.
+    Clock* dataLogClock = nullptr;
 
     static SimOptions DefaultDemoSimOptions();
 };
@@ -83,6 +89,7 @@ public:
     CMainFrame* Frame() const { return frame_.get(); }
     CVLXDoc* Doc() const { return doc_.get(); }
     CVLXController* Controller() const { return controller_; }
+    CDataLogControl* DataLogs() const { return dataLogs_.get(); }
     SettingsStore& Settings() { return overlay_; }
     const AppOptions& Options() const { return options_; }
     SimTransport* VirtualController() const { return sim_.get(); }
@@ -116,6 +123,8 @@ public:
 
     // ---- Controller commands --------------------------------------------------------
     bool IsConnected() const;
+    // Where data logs are recorded (AppOptions::dataLogDir, or its default).
+    std::string DataLogDirectory() const;
     void OnWriteCalibration();
     void OnReadCalibration();
     void OnSelectTable(int table);
@@ -159,7 +168,8 @@ private:
     CVLXController* controller_ = nullptr; // owned by the document
     std::unique_ptr<QtProgramLauncher> launcher_;
     std::unique_ptr<CMainFrame> frame_;
-    CHelpDialog* help_ = nullptr; // a child of the frame
+    std::unique_ptr<CDataLogControl> dataLogs_; // data-log commands and log windows
+    CHelpDialog* help_ = nullptr;               // a child of the frame
     std::string pathName_;
     std::vector<std::string> recentFiles_;
     int firstNewDone_ = 0;

@@ -41,6 +41,11 @@ enum CommandId : int {
     kIdPrevPane = 57681,
     kIdViewToolbar = 59392,
     kIdViewStatusBar = 59393,
+    // Data logs: recording from the controller and the log window.
+    kIdDataLogStart = 32830,
+    kIdDataLogStop = 32831,
+    kIdDataLogToggle = 32832, // the toolbar's button: start or stop
+    kIdDataLogOpen = 32833,
 };
 
 // Help contexts: the main window itself, and command help for a control id (0x10000 + id).

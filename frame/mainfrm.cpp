@@ -246,6 +246,11 @@ void CMainFrame::BuildMenus() {
     fileMenu_->addAction(
         MakeAction(kIdReadCalibration, QStringLiteral("R&ead Calibration from Controller")));
     fileMenu_->addSeparator();
+    fileMenu_->addAction(MakeAction(kIdDataLogStart, QStringLiteral("S&tart Data Log")));
+    fileMenu_->addAction(MakeAction(kIdDataLogStop, QStringLiteral("Stop Data &Log")));
+    fileMenu_->addAction(MakeAction(kIdDataLogOpen, QStringLiteral("Open Data Lo&g...")));
+    MakeAction(kIdDataLogToggle, QStringLiteral("Data Log")); // the toolbar's button
+    fileMenu_->addSeparator();
     auto* tables = new QActionGroup(this);
     tables->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
     for (const auto& [id, text] : {std::pair{kIdTable1, "Read/Write Table #&1"},
@@ -362,6 +367,7 @@ void CMainFrame::BuildToolBar() {
     toolBar_->addSeparator();
     button(kIdSystemSettings, s->standardIcon(QStyle::SP_FileDialogDetailedView));
     button(kIdViewDashboard, s->standardIcon(QStyle::SP_ComputerIcon));
+    button(kIdDataLogToggle, GlyphIcon(QStringLiteral("\u25CF"), QColor(192, 0, 0)));
     toolBar_->addSeparator();
     button(kIdFilePrint, GlyphIcon(QStringLiteral("P"), QColor(60, 60, 60)));
     button(kIdAppAbout, s->standardIcon(QStyle::SP_MessageBoxInformation));

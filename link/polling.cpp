@@ -107,6 +107,7 @@ void ReadItem(CVLXDoc& doc, DataItem& item, const std::string& kind) {
     doc.ReadKeyText("LogicalName", item.logicalName, 50, kBlockScope, "");
     doc.ReadKeyText("DisplayName", item.displayName, 80, kBlockScope, "");
     doc.ReadKeyText("Units", item.units, 20, kBlockScope, "");
+    doc.ReadKeyInt("DefDisplayColor", item.displayColour, kBlockScope, -1);
     doc.ReadKeyInt("DefMonState", item.monitorState, kBlockScope, 0);
     doc.ReadKeyInt("DefLogState", item.logState, kBlockScope, 0);
     doc.ReadKeyInt("NumTicks", item.numTicks, kBlockScope, 1);

@@ -8,6 +8,7 @@
 #include "link/tcs_monitor.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,12 +37,13 @@ struct DataItem {
     static constexpr int kNoDisplaySlot = -100000;
     static constexpr int kMaxEnumTexts = 10;
 
-    std::string logicalName; // up to 50 characters
-    std::string displayName; // up to 80 characters
-    std::string units;       // Units, when the definition gives them apart from the name
-    int valueKind = 0;       // 0 NumericValue, 1 EnumeratedText
-    int monitorState = 0;    // DefMonState
-    int logState = 0;        // DefLogState
+    std::string logicalName;         // up to 50 characters
+    std::string displayName;         // up to 80 characters
+    std::string units;               // Units, when the definition gives them apart from the name
+    std::int32_t displayColour = -1; // DefDisplayColor (0x00BBGGRR), -1 when not given
+    int valueKind = 0;               // 0 NumericValue, 1 EnumeratedText
+    int monitorState = 0;            // DefMonState
+    int logState = 0;                // DefLogState
     int displaySlot = kNoDisplaySlot;
     int numTicks = 1;
     int tickCounter = 1; // starts at numTicks, so every item is due at the first tick
