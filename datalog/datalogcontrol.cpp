@@ -93,6 +93,9 @@ CDataLogControl::~CDataLogControl() {
     }
     windows_.clear();
     frame_.Dashboard()->Model().HoldCrosshair(false);
+    // The frame asks its commands for their state until it goes.
+    for (int id : {kIdDataLogStart, kIdDataLogStop, kIdDataLogToggle, kIdDataLogOpen})
+        frame_.SetCommandHandler(id, {});
 }
 
 bool CDataLogControl::Connected() const {

@@ -87,7 +87,7 @@ TEST_F(Writer, ALostLinkKeepsTheRowsAndResumesInTheSameFile) {
     const std::string path = Open();
     writer.OnItemsLoaded(items);
     clock.Advance(100);
-    for (std::size_t i : {3, 0, 1, 2})
+    for (std::size_t i : {3u, 0u, 1u, 2u})
         writer.OnItemRead(i, "1", 1, true);
     writer.OnItemRead(0, "2", 2, true);
     writer.OnLinkLost();
