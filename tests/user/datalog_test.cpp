@@ -159,9 +159,13 @@ TEST_F(DataLogUser, TheWheelZoomsDraggingMovesAndTicksChooseTheChannels) {
     CLogPlot* plot = window->Plot();
     ASSERT_DOUBLE_EQ(plot->Axis().Span(), 10.0);
 
+    // Two notches with the pointer in the middle: the time under it stays there.
+    const double pointer = plot->rect().center().x() - plot->PlotRect().left();
+    const double under = plot->Axis().TimeAt(pointer);
     WheelOver(plot, 120);
     WheelOver(plot, 120);
     EXPECT_NEAR(plot->Axis().Span(), 10.0 / 1.25 / 1.25, 1e-9);
+    EXPECT_NEAR(plot->Axis().TimeAt(pointer), under, 1e-9);
     const double begin = plot->Axis().Begin();
     // Dragged to the left by a quarter of the plot: later times come into view.
     const QPoint from = plot->PlotRect().center();
