@@ -8,6 +8,7 @@
 #include "datalog/datalogfile.h"
 #include "datalog/datalogwriter.h"
 #include "datalog/logplot.h"
+#include "hourlog.h"
 #include "link/borrowedtransport.h"
 #include "link/serialport.h"
 #include "link/vlxcontroller.h"
@@ -17,57 +18,16 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cmath>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
 using namespace vexa;
+using vexa::bench::HourLog;
+using vexa::bench::TempPath;
 
 constexpr double kFrameSeconds = 1.0 / 60.0;
-constexpr int kRows = 72000;
-constexpr int kChannels = 12;
-
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            ("vexa-bench-" + std::to_string(::getpid()) + "-" + name))
-        .string();
-}
-
-// A drive-like hour: numbers with the digits the writer gives them, and a gear column.
-const std::string& HourLog() {
-    static const std::string path = [] {
-        const std::string file = TempPath("hour.csv");
-        std::ofstream out(file, std::ios::binary);
-        out << "# VEXA Transmission Control 3.30c data log; controller: VEXA TCS-2 2.1/3.4; "
-               "calibration: a.gvr; definition: 4l60e.def\nTime";
-        for (int c = 0; c < kChannels; ++c)
-            out << (c == 2 ? ",Gear" : ",Channel " + std::to_string(c));
-        out << "\n";
-        static const char* gears[] = {"1st", "2nd", "3rd", "4th"};
-        char field[64];
-        for (int row = 0; row < kRows; ++row) {
-            std::snprintf(field, sizeof field, "%d.%03d", row / 20, row % 20 * 50);
-            out << field;
-            for (int c = 0; c < kChannels; ++c) {
-                if (c == 2) {
-                    out << "," << gears[row / 600 % 4];
-                    continue;
-                }
-                std::snprintf(field, sizeof field, ",%.10g",
-                              100.0 * (c + 1) + 50.0 * std::sin(row * 0.001 * (c + 1)));
-                out << field;
-            }
-            out << "\n";
-        }
-        return file;
-    }();
-    return path;
-}
 
 void BM_OpenHourLog(benchmark::State& state) {
     const std::string& path = HourLog();

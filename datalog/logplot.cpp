@@ -100,13 +100,22 @@ void BuildChannelLines(const DataLog& log, const DataLogChannel& channel, const 
 
     const bool steps = channel.enumerated;
     bool inRun = false;
-    // The rows of the current pixel column: the first, the last, and the lowest and highest
-    // with the order in which they came.
+    // The rows of the current pixel column: the first and the last, and the lowest and
+    // highest value with the order in which they came. Screen positions are worked out
+    // once a column is complete, so a row costs a few comparisons.
+    const double width = axis.Width();
     long column = 0;
+    double columnEnd = 0.0; // the time where the next column starts
     int count = 0;
-    double firstY = 0.0, lowY = 0.0, highY = 0.0, lastY = 0.0, firstX = 0.0, lastX = 0.0;
+    std::size_t firstRow = 0, lastRow = 0;
+    double low = 0.0, high = 0.0;
     int lowAt = 0, highAt = 0;
 
+    // A neighbour row far beyond an edge is drawn a width away: the line still leaves the
+    // plot towards it, and no coordinate grows without bound.
+    const auto xOf = [&](std::size_t row) {
+        return std::clamp(axis.XAt(times[row]), -width, 2.0 * width);
+    };
     auto add = [&](double x, double y) {
         if (steps && inRun && !lines.points.empty() && lines.points.back().y != y)
             lines.points.push_back({x, lines.points.back().y});
@@ -118,22 +127,22 @@ void BuildChannelLines(const DataLog& log, const DataLogChannel& channel, const 
         if (!inRun)
             lines.runStarts.push_back(lines.points.size());
         if (count <= 2) {
-            add(firstX, firstY);
+            add(xOf(firstRow), scale.YAt(values[firstRow]));
             inRun = true;
             if (count == 2)
-                add(lastX, lastY);
+                add(xOf(lastRow), scale.YAt(values[lastRow]));
         } else {
             const double x = static_cast<double>(column);
-            add(x, firstY);
+            add(x, scale.YAt(values[firstRow]));
             inRun = true;
             if (lowAt <= highAt) {
-                add(x, lowY);
-                add(x, highY);
+                add(x, scale.YAt(low));
+                add(x, scale.YAt(high));
             } else {
-                add(x, highY);
-                add(x, lowY);
+                add(x, scale.YAt(high));
+                add(x, scale.YAt(low));
             }
-            add(x, lastY);
+            add(x, scale.YAt(values[lastRow]));
         }
         count = 0;
     };
@@ -145,32 +154,22 @@ void BuildChannelLines(const DataLog& log, const DataLogChannel& channel, const 
             inRun = false;
             continue;
         }
-        // A neighbour row far beyond an edge is drawn a width away: the line still leaves
-        // the plot towards it, and no coordinate grows without bound.
-        const double width = axis.Width();
-        const double x = std::clamp(axis.XAt(times[row]), -width, 2.0 * width);
-        const double y = scale.YAt(value);
-        const long at = static_cast<long>(std::floor(x));
-        if (count > 0 && at != column)
+        if (count > 0 && !(times[row] < columnEnd))
             flush();
         if (count == 0) {
-            column = at;
-            firstX = x;
-            firstY = lowY = highY = y;
+            column = static_cast<long>(std::floor(xOf(row)));
+            columnEnd = axis.TimeAt(static_cast<double>(column) + 1.0);
+            firstRow = row;
+            low = high = value;
             lowAt = highAt = 0;
-        } else {
-            // Screen y grows downwards: the lowest value has the largest y.
-            if (y > lowY) {
-                lowY = y;
-                lowAt = count;
-            }
-            if (y < highY) {
-                highY = y;
-                highAt = count;
-            }
+        } else if (value < low) {
+            low = value;
+            lowAt = count;
+        } else if (value > high) {
+            high = value;
+            highAt = count;
         }
-        lastX = x;
-        lastY = y;
+        lastRow = row;
         ++count;
     }
     flush();

@@ -115,7 +115,10 @@ void CLogPlot::paintEvent(QPaintEvent*) {
         const DataLogChannel& channel = log_.channels[c];
         const ValueScale scale(channel, plot.top() + 2, plot.bottom() - 2);
         BuildChannelLines(log_, channel, axis_, scale, lines_);
-        painter.setPen(QPen(colours_[c], 1.5));
+        // A cosmetic one-pixel pen: wide pens stroke thousands of joins per line.
+        QPen pen(colours_[c], 1);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
         for (std::size_t r = 0; r < lines_.runStarts.size(); ++r) {
             const std::size_t begin = lines_.runStarts[r];
             const std::size_t end =

@@ -1,5 +1,6 @@
 #include "settings_ui/aboutdlg.h"
 
+#include "core/programversion.h"
 #include "core/settingskeys.h"
 #include "core/vlxdoc.h"
 #include "settings_ui/shellutils.h"
@@ -8,8 +9,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
-
-#include <cstdio>
 
 namespace vexa {
 
@@ -38,13 +37,8 @@ void StartupCheckDialog::SetSizeInDialogUnits(int w, int h) {
 }
 
 std::string AboutVersionLine(int packageVersion) {
-    char line[80];
-    std::snprintf(line, sizeof line, "VEXA Transmission Control, Version %d.%02d", 3, 30);
-    std::string text = line;
     // A letter of 0 (no Package.ver) ends the text, as a terminating character would.
-    if (packageVersion > 0 && packageVersion < 256)
-        text += static_cast<char>(packageVersion);
-    return text;
+    return "VEXA Transmission Control, Version " + ProgramVersionText(packageVersion);
 }
 
 CAboutDlg::CAboutDlg(SettingsStore& settings, const std::string& programDir, QWidget* parent)
