@@ -1,12 +1,12 @@
 #include "datalog/datalogwriter.h"
 
+#include "core/numbertext.h"
 #include "core/programpaths.h"
 #include "core/programversion.h"
 #include "core/vlxdoc.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <system_error>
 #include <unistd.h>
 
@@ -23,13 +23,6 @@ std::string OneLine(std::string text) {
     std::replace_if(
         text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return text;
-}
-
-std::string NumberField(double value) {
-    char text[64];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 10);
-    return std::string(text, result.ptr);
 }
 
 std::string TimeField(std::int64_t ms) {
@@ -240,7 +233,7 @@ void CDataLogWriter::OnItemRead(std::size_t index, const std::string& text, doub
     linkDown_ = false;
     // Numbers keep more digits than the dashboard's format shows, so that what is computed
     // from them later (the crosshair) matches what was computed live.
-    cells_[index] = numeric_[index] && inRange ? NumberField(value) : text;
+    cells_[index] = numeric_[index] && inRange ? FormatSignificant(value, 10) : text;
     seen_[index] = true;
     if (!complete_) {
         for (std::size_t i = 0; i < seen_.size(); ++i) {
