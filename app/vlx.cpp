@@ -4,6 +4,7 @@
 
 #include "app/commandline.h"
 #include "app/comselectdlg.h"
+#include "app/printswitch.h"
 #include "app/qttimerservice.h"
 #include "app/transtypedlg.h"
 #include "core/settingskeys.h"
@@ -115,6 +116,8 @@ bool OptionsFromCommandLine(const std::vector<std::string>& args, const char* ar
         ResolveProgramPaths(CurrentPathEnvironment(argv0), line.overrides, IsDirectoryWritable);
     options.demo = line.demo;
     options.fileName = line.fileName;
+    options.print = line.print;
+    options.printerName = line.printerName;
     return true;
 }
 
@@ -216,6 +219,10 @@ bool CVLXApp::InitInstance() {
         firstNewDone_ = 1;
     } else {
         OnFileNew();
+    }
+    if (options_.print) {
+        exitCode_ = PrintFromCommandLine(*frame_->View(), options_.printerName) ? 0 : 1;
+        return false;
     }
     UpdateTitle();
     frame_->show();
@@ -569,7 +576,8 @@ void CVLXApp::WriteDesktopShortcut(const std::string& programDir) {
 }
 
 void CVLXApp::ShowStartupDialogs(bool about, bool gettingStarted) {
-    if (!options_.startupDialogs)
+    // A print from the command line runs without a window to greet.
+    if (!options_.startupDialogs || options_.print)
         return;
     if (about) {
         CAboutDlg dialog(overlay_, options_.paths.programDir);

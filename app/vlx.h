@@ -43,6 +43,10 @@ struct AppOptions {
     ProgramPaths paths;
     bool demo = false;    // the virtual controller is the port for this run
     std::string fileName; // a calibration to open at start-up instead of File>New
+    // The print switches (/p, /pt): fileName's graph goes to the printer (printerName,
+    // empty for the default one) and the program quits without showing its window.
+    bool print = false;
+    std::string printerName;
     // Tests switch off what reaches outside the test: the lock of the running copy, the
     // desktop entry, the start-up dialogs, the USB link.
     bool singleInstance = true;
@@ -82,9 +86,10 @@ public:
     CVLXApp(const CVLXApp&) = delete;
     CVLXApp& operator=(const CVLXApp&) = delete;
 
-    // Start-up. false: quit at once (a second copy, or the calibration named on the
-    // command line could not be opened).
+    // Start-up. false: quit at once with ExitCode() (a second copy, the calibration named
+    // on the command line could not be opened, or a print switch has done its work).
     bool InitInstance();
+    int ExitCode() const { return exitCode_; }
 
     CMainFrame* Frame() const { return frame_.get(); }
     CVLXDoc* Doc() const { return doc_.get(); }
@@ -173,6 +178,7 @@ private:
     std::string pathName_;
     std::vector<std::string> recentFiles_;
     int firstNewDone_ = 0;
+    int exitCode_ = 1;
 };
 
 } // namespace vexa

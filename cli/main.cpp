@@ -1,6 +1,8 @@
 // vexa-cli: the calibration document, the definitions and the monitor driven from the
 // command line. Message boxes become "caption: text" lines on standard error.
 #include "cli/command.h"
+#include "core/programversion.h"
+#include "core/vlxdoc.h"
 
 #include <clocale>
 #include <iostream>
@@ -54,7 +56,8 @@ const CommandEntry kCommands[] = {
 };
 
 void PrintUsage(std::ostream& out) {
-    out << "usage: vexa-cli [--program-dir DIR] [--settings FILE] COMMAND [ARGS]\n\ncommands:\n";
+    out << "usage: vexa-cli [--program-dir DIR] [--settings FILE] COMMAND [ARGS]\n"
+           "       vexa-cli --help | --version\n\ncommands:\n";
     for (const auto& command : kCommands)
         out << "  " << command.usage << "\n";
 }
@@ -83,8 +86,21 @@ int main(int argc, char** argv) {
     std::string error;
     // Only the options before the command name are global.
     std::size_t command = 0;
-    while (command < args.size() && args[command].rfind("--", 0) == 0)
-        command += args[command].find('=') == std::string::npos ? 2u : 1u;
+    bool help = false;
+    bool version = false;
+    while (command < args.size() && args[command].rfind("-", 0) == 0) {
+        const std::string& option = args[command];
+        if (option == "--help" || option == "-h") {
+            help = true;
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(command));
+        } else if (option == "--version") {
+            version = true;
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(command));
+        } else {
+            command +=
+                option.rfind("--", 0) == 0 && option.find('=') == std::string::npos ? 2u : 1u;
+        }
+    }
     command = std::min(command, args.size());
     std::vector<std::string> global(args.begin(),
                                     args.begin() + static_cast<std::ptrdiff_t>(command));
@@ -94,12 +110,27 @@ int main(int argc, char** argv) {
         PrintUsage(std::cerr);
         return 2;
     }
+    if (help) {
+        PrintUsage(std::cout);
+        return 0;
+    }
+    const vexa::ProgramPaths paths = vexa::ResolveProgramPaths(
+        vexa::CurrentPathEnvironment(argv[0]), overrides, vexa::IsDirectoryWritable);
+    if (version) {
+        std::cout << "vexa-cli (VEXA Transmission Control) "
+                  << vexa::ProgramVersion(vexa::ReadPackageVersion(paths.programDir)) << "\n";
+        return 0;
+    }
     if (command >= args.size()) {
         PrintUsage(std::cerr);
         return 2;
     }
-    const vexa::ProgramPaths paths = vexa::ResolveProgramPaths(
-        vexa::CurrentPathEnvironment(argv[0]), overrides, vexa::IsDirectoryWritable);
+    if (paths.settingsInUserConfig) {
+        // The user's configuration directory may not exist yet; without it every
+        // settings write (the controller's identity, the port) would be lost.
+        std::string ignored;
+        vexa::EnsureDirectory(vexa::StoredDirectory(paths.settingsFile), ignored);
+    }
     vexa::cli::CommandContext context{
         std::vector<std::string>(args.begin() + static_cast<std::ptrdiff_t>(command) + 1,
                                  args.end()),

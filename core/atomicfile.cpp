@@ -3,13 +3,125 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <system_error>
+
+#ifdef _WIN32
+#include "core/windowserror.h"
+
+#include <filesystem>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
+#endif
 
 namespace vexa {
+
+#ifdef _WIN32
+namespace {
+
+std::string SystemReason(DWORD err) {
+    return WindowsErrorText(err);
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const auto slash = path.find_last_of("\\/");
+    if (slash == std::string::npos)
+        return ".";
+    return path.substr(0, slash == 0 || (slash == 2 && path[1] == ':') ? slash + 1 : slash);
+}
+
+std::string BaseNameOf(const std::string& path) {
+    const auto slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Creates a new, empty temporary file beside target.
+HANDLE CreateTemporary(const std::string& target, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    std::string stem = DirectoryOf(target);
+    if (stem.back() != '\\' && stem.back() != '/')
+        stem += '\\';
+    stem += "." + BaseNameOf(target) + ".tmp-";
+    const auto salt = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = stem + std::to_string(::GetCurrentProcessId()) + "-" +
+                   std::to_string((salt + counter.fetch_add(1)) % 1000000007ULL);
+        const HANDLE file = ::CreateFileA(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS)
+            return file;
+    }
+    ::SetLastError(ERROR_FILE_EXISTS);
+    return INVALID_HANDLE_VALUE;
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+    const char* data = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!::WriteFile(file, data, chunk, &written, nullptr))
+            return false;
+        if (written == 0) {
+            ::SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+} // namespace
+
+// The same contract on Windows: FlushFileBuffers in place of fsync, and MoveFileEx, which
+// replaces the target in one step, in place of rename.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
+    if (path.empty()) {
+        error = "No file name was given.";
+        return false;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = "Could not write \"" + path + "\": " + SystemReason(ERROR_DIRECTORY);
+        return false;
+    }
+    std::string tempPath;
+    const HANDLE file = CreateTemporary(path, tempPath);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = "Could not create a file in \"" + DirectoryOf(path) +
+                "\": " + SystemReason(::GetLastError());
+        return false;
+    }
+    auto fail = [&](const std::string& what, DWORD err) {
+        ::DeleteFileA(tempPath.c_str());
+        error = what + ": " + SystemReason(err);
+        return false;
+    };
+    if (!WriteAll(file, bytes)) {
+        const DWORD err = ::GetLastError();
+        ::CloseHandle(file);
+        return fail("Could not write \"" + path + "\"", err);
+    }
+    if (!::FlushFileBuffers(file)) {
+        const DWORD err = ::GetLastError();
+        ::CloseHandle(file);
+        return fail("Could not write \"" + path + "\" to the disk", err);
+    }
+    ::CloseHandle(file);
+    if (!::MoveFileExA(tempPath.c_str(), path.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return fail("Could not replace \"" + path + "\"", ::GetLastError());
+    return true;
+}
+
+#else
+
 namespace {
 
 std::string SystemReason(int err) {
@@ -164,5 +276,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     }
     return true;
 }
+
+#endif
 
 } // namespace vexa

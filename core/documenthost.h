@@ -32,8 +32,7 @@ public:
 
     // Shows a modal message box and returns the button pressed (kIdOk, kIdYes, ...).
     // texts are 8-bit, shown as Windows-1252.
-    virtual int MessageBox(const std::string& text, const std::string& caption,
-                           unsigned flags) = 0;
+    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
     // Whether a main window with a status bar exists; the document skips view work
     // while it does not.
     virtual bool HasFrame() const = 0;

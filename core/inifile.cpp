@@ -6,7 +6,12 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace vexa {
 namespace {
@@ -118,8 +123,15 @@ std::string SystemReason(int err) {
 
 enum class ReadResult { Ok, Missing, Failed };
 
+// The bytes as they are on disk, and no descriptor inherited by programs started from here.
+#ifdef _WIN32
+constexpr int kReadFlags = O_RDONLY | O_BINARY | O_NOINHERIT;
+#else
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
+#endif
+
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes, int& err) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), kReadFlags);
     if (fd < 0) {
         err = errno;
         return (err == ENOENT || err == ENOTDIR) ? ReadResult::Missing : ReadResult::Failed;
@@ -127,7 +139,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, int& err) 
     bytes.clear();
     char buffer[8192];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        const auto got = ::read(fd, buffer, sizeof buffer);
         if (got < 0) {
             if (errno == EINTR)
                 continue;

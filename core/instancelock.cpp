@@ -2,13 +2,83 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <system_error>
+
+#ifdef _WIN32
+#include "core/programpaths.h"
+#include "core/windowserror.h"
+
+#include <filesystem>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
+#endif
 
 namespace vexa {
+
+#ifdef _WIN32
+
+std::string InstanceLockPath(std::string_view name, std::string_view runtimeDir, unsigned) {
+    std::string directory(runtimeDir);
+    if (!IsAbsolutePath(directory)) {
+        // The user's own temporary folder: one copy per user, as on Linux.
+        std::error_code ec;
+        directory = std::filesystem::temp_directory_path(ec).string();
+    }
+    return JoinStoredPath(directory, std::string(name) + ".lock");
+}
+
+std::string InstanceLockPath(std::string_view name) {
+    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
+    return InstanceLockPath(name, runtimeDir ? runtimeDir : "", 0);
+}
+
+InstanceLock::InstanceLock(std::string lockPath) : path_(std::move(lockPath)) {}
+
+InstanceLock::~InstanceLock() {
+    Release();
+}
+
+InstanceLock::Status InstanceLock::Acquire() {
+    if (status_ == Status::Acquired)
+        return status_;
+    error_.clear();
+    // Not inherited by programs started from here; others may open it, only the lock counts.
+    const HANDLE file = ::CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error_ =
+            "Could not open the lock file \"" + path_ + "\": " + WindowsErrorText(::GetLastError());
+        return status_ = Status::Failed;
+    }
+    OVERLAPPED whole{};
+    if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) {
+        const DWORD err = ::GetLastError();
+        ::CloseHandle(file);
+        if (err == ERROR_LOCK_VIOLATION || err == ERROR_IO_PENDING)
+            return status_ = Status::AlreadyRunning;
+        error_ = "Could not lock \"" + path_ + "\": " + WindowsErrorText(err);
+        return status_ = Status::Failed;
+    }
+    handle_ = file;
+    return status_ = Status::Acquired;
+}
+
+void InstanceLock::Release() {
+    // Closing the handle drops the lock; the file stays, as on Linux.
+    if (handle_) {
+        ::CloseHandle(static_cast<HANDLE>(handle_));
+        handle_ = nullptr;
+    }
+    status_ = Status::NotTried;
+}
+
+#else
+
 namespace {
 
 std::string SystemReason(int err) {
@@ -78,5 +148,7 @@ void InstanceLock::Release() {
     }
     status_ = Status::NotTried;
 }
+
+#endif
 
 } // namespace vexa

@@ -1,7 +1,7 @@
 #pragma once
-// The single running copy of the program: a lock file held with flock() for the life of
-// the object. The system drops the lock when the process ends however it ends, so a
-// crashed copy never blocks the next start.
+// The single running copy of the program: a lock file held with flock() (LockFileEx on
+// Windows) for the life of the object. The system drops the lock when the process ends
+// however it ends, so a crashed copy never blocks the next start.
 #include <string>
 #include <string_view>
 
@@ -12,7 +12,8 @@ inline constexpr std::string_view kInstanceMutexName = "Kestova_TCS1";
 
 // The lock file for name: "<name>.lock" in runtimeDir when that is an absolute path
 // (the per-user $XDG_RUNTIME_DIR), else "/tmp/<name>-<uid>.lock", since /tmp is shared by
-// every user and each user may run one copy.
+// every user and each user may run one copy. On Windows the user's own temporary folder
+// stands in for a missing runtimeDir.
 std::string InstanceLockPath(std::string_view name, std::string_view runtimeDir, unsigned uid);
 // The same for this process: $XDG_RUNTIME_DIR and the real user id.
 std::string InstanceLockPath(std::string_view name = kInstanceMutexName);
@@ -45,7 +46,11 @@ private:
     std::string path_;
     std::string error_;
     Status status_ = Status::NotTried;
+#ifdef _WIN32
+    void* handle_ = nullptr;
+#else
     int fd_ = -1;
+#endif
 };
 
 } // namespace vexa

@@ -2,22 +2,58 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <pwd.h>
 #include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <pwd.h>
 #include <unistd.h>
+#endif
 
 namespace vexa {
 namespace {
 
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+// Windows takes either separator in a path.
+constexpr const char* kSeparators = "\\/";
+#else
+constexpr char kSeparator = '/';
+constexpr const char* kSeparators = "/";
+#endif
+
+bool IsSeparator(char c) {
+    return c == '/' || c == kSeparator;
+}
+
+bool IsAbsolute(std::string_view path) {
+    if (!path.empty() && IsSeparator(path.front()))
+        return true;
+#ifdef _WIN32
+    // "C:..." names a drive; relative to its current folder is no name worth keeping apart.
+    if (path.size() >= 2 && path[1] == ':' &&
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
+        return true;
+#endif
+    return false;
+}
+
 std::string DirectoryOf(std::string_view path) {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(kSeparators);
     if (slash == std::string_view::npos)
         return ".";
-    return slash == 0 ? std::string("/") : std::string(path.substr(0, slash));
+    if (slash == 0)
+        return std::string(1, path[0]);
+#ifdef _WIN32
+    if (slash == 2 && path[1] == ':')
+        return std::string(path.substr(0, 3)); // "C:\\" stays the root of its drive
+#endif
+    return std::string(path.substr(0, slash));
 }
 
 std::string FileNameOf(std::string_view path) {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(kSeparators);
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
@@ -42,7 +78,7 @@ bool TakeOption(std::string_view arg, std::string_view name, std::string& value,
 } // namespace
 
 std::string IniPathBesideProgram(std::string_view programPath) {
-    const auto slash = programPath.find_last_of('/');
+    const auto slash = programPath.find_last_of(kSeparators);
     const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
     const auto dot = programPath.rfind('.');
     if (dot == std::string_view::npos || dot <= nameStart)
@@ -89,6 +125,17 @@ bool ExtractPathOverrides(std::vector<std::string>& args, PathOverrides& overrid
 
 PathEnvironment CurrentPathEnvironment(const char* argv0) {
     PathEnvironment environment;
+#ifdef _WIN32
+    char self[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        environment.programPath.assign(self, length);
+    else if (argv0 && *argv0)
+        environment.programPath = argv0;
+    environment.xdgConfigHome = EnvironmentValue("APPDATA");
+    environment.xdgDataHome = EnvironmentValue("LOCALAPPDATA");
+    environment.home = EnvironmentValue("USERPROFILE");
+#else
     std::error_code ec;
     auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec && argv0 && *argv0)
@@ -106,16 +153,42 @@ PathEnvironment CurrentPathEnvironment(const char* argv0) {
             result->pw_dir)
             environment.home = result->pw_dir;
     }
+#endif
     return environment;
 }
 
 bool IsDirectoryWritable(const std::string& directory) {
+#ifdef _WIN32
+    // The read-only attribute says nothing about a folder's permissions there: only a
+    // file actually created tells.
+    const std::string probe = JoinStoredPath(directory, ".vexa-write-test");
+    const HANDLE file =
+        ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(file);
+    return true;
+#else
     return ::access(directory.c_str(), W_OK | X_OK) == 0;
+#endif
+}
+
+bool HoldsProgramData(const std::string& directory) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(JoinStoredPath(directory, "Package.ver"), ec);
+}
+
+std::string InstalledDataDirectory(std::string_view programPath) {
+    const std::string bin = DirectoryOf(programPath);
+    if (FileNameOf(bin) != "bin")
+        return {};
+    return JoinStoredPath(JoinStoredPath(DirectoryOf(bin), "share"), "vexa");
 }
 
 std::string UserConfigDirectory(const PathEnvironment& environment) {
     // Relative values are invalid for the XDG variables and are ignored.
-    if (!environment.xdgConfigHome.empty() && environment.xdgConfigHome.front() == '/')
+    if (!environment.xdgConfigHome.empty() && IsAbsolute(environment.xdgConfigHome))
         return JoinStoredPath(environment.xdgConfigHome, "vexa");
     if (!environment.home.empty())
         return JoinStoredPath(JoinStoredPath(environment.home, ".config"), "vexa");
@@ -123,7 +196,7 @@ std::string UserConfigDirectory(const PathEnvironment& environment) {
 }
 
 std::string UserDataDirectory(const PathEnvironment& environment) {
-    if (!environment.xdgDataHome.empty() && environment.xdgDataHome.front() == '/')
+    if (!environment.xdgDataHome.empty() && IsAbsolute(environment.xdgDataHome))
         return JoinStoredPath(environment.xdgDataHome, "vexa");
     if (!environment.home.empty())
         return JoinStoredPath(JoinStoredPath(JoinStoredPath(environment.home, ".local"), "share"),
@@ -132,13 +205,25 @@ std::string UserDataDirectory(const PathEnvironment& environment) {
 }
 
 ProgramPaths ResolveProgramPaths(const PathEnvironment& environment, const PathOverrides& overrides,
-                                 const DirectoryWritable& isWritable) {
+                                 const DirectoryWritable& isWritable,
+                                 const ProgramDataProbe& holdsData) {
     ProgramPaths paths;
-    paths.programDir =
-        !overrides.programDir.empty() ? overrides.programDir : DirectoryOf(environment.programPath);
+    if (!overrides.programDir.empty()) {
+        paths.programDir = overrides.programDir;
+    } else {
+        paths.programDir = DirectoryOf(environment.programPath);
+        // Data beside the program wins, so a build tree or a copied folder runs as it is.
+        const std::string installed = InstalledDataDirectory(environment.programPath);
+        if (!installed.empty() && holdsData && !holdsData(paths.programDir) &&
+            holdsData(installed)) {
+            paths.programDir = installed;
+            paths.installedLayout = true;
+        }
+    }
     const std::string programName = FileNameOf(environment.programPath);
     const std::string iniName = IniPathBesideProgram(programName.empty() ? "vexa" : programName);
-    const bool programDirWritable = isWritable(paths.programDir);
+    // An installation belongs to the system even where this user (root) may write into it.
+    const bool programDirWritable = !paths.installedLayout && isWritable(paths.programDir);
 
     if (!overrides.settingsFile.empty()) {
         paths.settingsFile = overrides.settingsFile;
@@ -174,15 +259,19 @@ bool EnsureDirectory(const std::string& directory, std::string& error) {
 std::string JoinStoredPath(std::string_view directory, std::string_view storedName) {
     std::string name(storedName);
     for (char& c : name) {
-        if (c == '\\')
-            c = '/';
+        if (c == '\\' || c == '/')
+            c = kSeparator;
     }
-    if (directory.empty() || (!name.empty() && name.front() == '/'))
+    if (directory.empty() || IsAbsolute(name))
         return name;
     std::string joined(directory);
-    if (joined.back() != '/')
-        joined += '/';
+    if (!IsSeparator(joined.back()))
+        joined += kSeparator;
     return joined + name;
+}
+
+bool IsAbsolutePath(std::string_view path) {
+    return IsAbsolute(path);
 }
 
 std::string StoredFileName(std::string_view storedName) {

@@ -32,19 +32,27 @@ bool ExtractPathOverrides(std::vector<std::string>& args, PathOverrides& overrid
 // What the location rules depend on.
 struct PathEnvironment {
     std::string programPath;   // the running program's own file
-    std::string xdgConfigHome; // $XDG_CONFIG_HOME, empty when unset
+    std::string xdgConfigHome; // $XDG_CONFIG_HOME (Windows: %APPDATA%), empty when unset
     std::string home;          // the user's home directory
-    std::string xdgDataHome;   // $XDG_DATA_HOME, empty when unset
+    std::string xdgDataHome;   // $XDG_DATA_HOME (Windows: %LOCALAPPDATA%), empty when unset
 };
 
 // The environment of this process: the program's path from the system (argv0 when the
 // system does not say), $XDG_CONFIG_HOME, $XDG_DATA_HOME and $HOME (else the account's
-// home directory).
+// home directory); on Windows %APPDATA%, %LOCALAPPDATA% and %USERPROFILE%.
 PathEnvironment CurrentPathEnvironment(const char* argv0);
 
 // Whether the program may create files in a directory.
 using DirectoryWritable = std::function<bool(const std::string& directory)>;
 bool IsDirectoryWritable(const std::string& directory);
+
+// Whether a directory holds the program's installed data (its Package.ver).
+using ProgramDataProbe = std::function<bool(const std::string& directory)>;
+bool HoldsProgramData(const std::string& directory);
+
+// Where a program installed as <prefix>/bin/NAME keeps its data: <prefix>/share/vexa.
+// Empty when the program's directory is not called "bin".
+std::string InstalledDataDirectory(std::string_view programPath);
 
 // The user's configuration directory for this program: $XDG_CONFIG_HOME/vexa when that
 // is an absolute path, else ~/.config/vexa; empty when neither is known.
@@ -62,15 +70,21 @@ struct ProgramPaths {
     // True when the settings file is in the user's configuration directory, which may
     // still have to be created (EnsureDirectory) before the first write.
     bool settingsInUserConfig = false;
+    // True when the data was found in <prefix>/share/vexa beside <prefix>/bin: an
+    // installation that the user never writes into.
+    bool installedLayout = false;
 };
 
 // Applies the rules: the program directory is --program-dir, else the directory of the
-// program. The settings file is --settings, else the program's INI name in the program
-// directory when that is writable, else the same name in the user's configuration
-// directory. RAMDump.txt goes into the program directory when it is writable, else
-// beside the settings file.
+// program when it holds the data (a build tree, a copied installation), else the
+// installed data directory when that holds it, else the directory of the program.
+// The settings file is --settings, else the program's INI name in the program directory
+// when that is writable and not an installed layout, else the same name in the user's
+// configuration directory. RAMDump.txt goes into the program directory under the same
+// condition, else beside the settings file.
 ProgramPaths ResolveProgramPaths(const PathEnvironment& environment, const PathOverrides& overrides,
-                                 const DirectoryWritable& isWritable);
+                                 const DirectoryWritable& isWritable,
+                                 const ProgramDataProbe& holdsData = HoldsProgramData);
 
 // Creates directory and any missing parents. Returns false with a reason in error.
 bool EnsureDirectory(const std::string& directory, std::string& error);
@@ -79,9 +93,12 @@ bool EnsureDirectory(const std::string& directory, std::string& error);
 // parts. These treat "\" exactly like "/".
 //
 // directory joined with a stored relative name, with native separators:
-// JoinStoredPath("/opt/vexa", "PID2\\3") -> "/opt/vexa/PID2/3". An absolute stored
-// name ("/..." or "\...") is returned on its own; an empty directory gives the name.
+// JoinStoredPath("/opt/vexa", "PID2\\3") -> "/opt/vexa/PID2/3" ("C:\\VEXA\\PID2\\3" on
+// Windows). An absolute stored name ("/...", "\...", on Windows also "C:...") is returned
+// on its own; an empty directory gives the name.
 std::string JoinStoredPath(std::string_view directory, std::string_view storedName);
+// Whether a path starts at a root: "/..." (on Windows also "\\..." and "C:...").
+bool IsAbsolutePath(std::string_view path);
 // The part after the last separator: "C:\\Cal\\a.gvr" -> "a.gvr".
 std::string StoredFileName(std::string_view storedName);
 // The part before the last separator, empty when there is none.

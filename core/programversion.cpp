@@ -4,13 +4,14 @@
 
 namespace vexa {
 
-std::string ProgramVersionText(int packageVersion) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%02d", kProgramVersionMajor, kProgramVersionMinor);
-    std::string result = text;
+std::string ProgramVersion(int packageVersion) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%d.%02d", kProgramVersionMajor, kProgramVersionMinor);
+    std::string text = number;
+    // A letter of 0 (no Package.ver) ends the text, as a terminating character would.
     if (packageVersion > 0 && packageVersion < 256)
-        result += static_cast<char>(packageVersion);
-    return result;
+        text += static_cast<char>(packageVersion);
+    return text;
 }
 
 } // namespace vexa

@@ -1,14 +1,14 @@
 #pragma once
-// The program's version, as the About box and the files the program writes name it.
+// The program's version, as the About box, --version and the installation package show it.
 #include <string>
 
 namespace vexa {
 
-constexpr int kProgramVersionMajor = 3;
-constexpr int kProgramVersionMinor = 30;
+inline constexpr int kProgramVersionMajor = 3;
+inline constexpr int kProgramVersionMinor = 30;
 
-// "3.30" followed by the package letter (the first byte of Package.ver) when there is one:
-// "3.30c". A letter of 0 (no Package.ver) adds nothing.
-std::string ProgramVersionText(int packageVersion);
+// "3.30" followed by the package letter of Package.ver (none for 0, or for a value that
+// is no single byte): "3.30c".
+std::string ProgramVersion(int packageVersion);
 
 } // namespace vexa

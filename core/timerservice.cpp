@@ -10,7 +10,9 @@ int ManualTimerService::Start(int id, int periodMs, Callback callback) {
     return id;
 }
 
-void ManualTimerService::Stop(int id) { timers_.erase(id); }
+void ManualTimerService::Stop(int id) {
+    timers_.erase(id);
+}
 
 int ManualTimerService::PeriodOf(int id) const {
     auto it = timers_.find(id);
@@ -21,9 +23,8 @@ void ManualTimerService::Advance(std::int64_t ms) {
     const std::int64_t end = now_ + ms;
     for (;;) {
         // Fire the earliest due timer; a callback may start or stop timers.
-        auto next = std::min_element(timers_.begin(), timers_.end(), [](auto& a, auto& b) {
-            return a.second.due < b.second.due;
-        });
+        auto next = std::min_element(timers_.begin(), timers_.end(),
+                                     [](auto& a, auto& b) { return a.second.due < b.second.due; });
         if (next == timers_.end() || next->second.due > end)
             break;
         now_ = next->second.due;

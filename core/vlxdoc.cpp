@@ -114,8 +114,9 @@ int CVLXDoc::NotifyChange(int flags, void* sheet) {
 }
 
 void CVLXDoc::RecomputeDefinitionDir() {
-    DefinitionDir = JoinStoredPath(ProgramDir, "PID" + std::to_string(Identity.DeviceType())) +
-                    "/" + std::to_string(Identity.FirmwareVersion());
+    DefinitionDir =
+        JoinStoredPath(JoinStoredPath(ProgramDir, "PID" + std::to_string(Identity.DeviceType())),
+                       std::to_string(Identity.FirmwareVersion()));
 }
 
 std::string CVLXDoc::DefinitionFilePath() const {

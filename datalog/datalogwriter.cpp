@@ -7,12 +7,39 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace vexa {
 
 namespace {
+
+// The file created anew (never one that exists: errno EEXIST), or opened to be replaced.
+std::FILE* OpenLogFile(const std::string& path, bool exclusive) {
+    if (!exclusive)
+        return std::fopen(path.c_str(), "wb");
+#ifdef _WIN32
+    const int fd = ::_open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, 0666);
+    return fd < 0 ? nullptr : ::_fdopen(fd, "wb");
+#else
+    const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    return fd < 0 ? nullptr : ::fdopen(fd, "wb");
+#endif
+}
+
+int SyncToDisk(std::FILE* file) {
+#ifdef _WIN32
+    return ::_commit(::_fileno(file));
+#else
+    return ::fsync(::fileno(file));
+#endif
+}
 
 std::string SystemReason(int err) {
     return std::error_code(err, std::generic_category()).message();
@@ -106,14 +133,16 @@ CDataLogWriter::~CDataLogWriter() {
     Close(ignored);
 }
 
-bool CDataLogWriter::OpenFile(const std::string& path, const char* mode,
+bool CDataLogWriter::OpenFile(const std::string& path, bool exclusive,
                               const DataLogIdentity& identity, std::string& error) {
     std::string ignored;
     Close(ignored);
     problem_.clear();
-    file_ = std::fopen(path.c_str(), mode);
+    file_ = OpenLogFile(path, exclusive);
     if (file_ == nullptr) {
-        error = "Cannot create the data log " + path + ": " + SystemReason(errno);
+        const int err = errno;
+        error = "Cannot create the data log " + path + ": " + SystemReason(err);
+        errno = err; // OpenNew tells an existing name from other failures by it
         return false;
     }
     path_ = path;
@@ -136,7 +165,7 @@ bool CDataLogWriter::OpenFile(const std::string& path, const char* mode,
 
 bool CDataLogWriter::Open(const std::string& path, const DataLogIdentity& identity,
                           std::string& error) {
-    return OpenFile(path, "wb", identity, error);
+    return OpenFile(path, false, identity, error);
 }
 
 bool CDataLogWriter::OpenNew(const std::string& directory, const std::tm& localTime,
@@ -146,7 +175,7 @@ bool CDataLogWriter::OpenNew(const std::string& directory, const std::tm& localT
     // Two recordings started within one second get numbered names.
     for (int sequence = 1; sequence < 1000; ++sequence) {
         const std::string path = JoinStoredPath(directory, DataLogFileName(localTime, sequence));
-        if (OpenFile(path, "wbx", identity, error))
+        if (OpenFile(path, true, identity, error))
             return true;
         if (errno != EEXIST)
             return false;
@@ -159,7 +188,7 @@ bool CDataLogWriter::Close(std::string& error) {
         return true;
     bool ok = std::fflush(file_) == 0;
     int err = ok ? 0 : errno;
-    if (ok && ::fsync(::fileno(file_)) != 0) {
+    if (ok && SyncToDisk(file_) != 0) {
         ok = false;
         err = errno;
     }

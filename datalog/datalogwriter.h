@@ -102,7 +102,7 @@ public:
     void OnLinkLost() override;
 
 private:
-    bool OpenFile(const std::string& path, const char* mode, const DataLogIdentity& identity,
+    bool OpenFile(const std::string& path, bool exclusive, const DataLogIdentity& identity,
                   std::string& error);
     bool Write(const std::string& text);
     void WriteRow();

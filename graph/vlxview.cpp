@@ -1,5 +1,6 @@
 #include "graph/vlxview.h"
 
+#include "graph/graphpainter.h"
 #include "graph/qpaintersurface.h"
 
 #include <QKeyEvent>
@@ -175,17 +176,24 @@ QPrinter& CVLXView::Printer() {
     return *printer_;
 }
 
-void CVLXView::PrintTo(QPrinter& printer) {
-    const QImage picture = Snapshot();
-    if (picture.isNull())
-        return;
-    QPainter painter(&printer);
+bool CVLXView::PrintTo(QPrinter& printer) {
+    QImage picture = Snapshot();
+    if (picture.isNull()) {
+        // Never laid out on a screen: the graph as a window of the default size shows it.
+        picture = QImage(kUnshownWidth, kUnshownHeight, QImage::Format_RGB32);
+        LayoutGraphForImage(engine_, picture);
+        PaintGraph(engine_, picture);
+    }
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
     const QRect page = painter.viewport();
     QSize size = picture.size();
     size.scale(page.size(), Qt::KeepAspectRatio);
     painter.setViewport(page.x(), page.y(), size.width(), size.height());
     painter.setWindow(picture.rect());
     painter.drawImage(0, 0, picture);
+    return painter.end();
 }
 
 void CVLXView::OnFilePrint() {

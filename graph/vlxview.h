@@ -42,8 +42,10 @@ public:
     void RepaintNow();
     // The picture the screen shows, at the view's size; null before the first resize.
     QImage Snapshot();
-    // Draws the view onto a printer page, scaled to fit, keeping its proportions.
-    void PrintTo(QPrinter& printer);
+    // Draws the view onto a printer page, scaled to fit, keeping its proportions. A view
+    // that was never shown (printing from the command line) draws the graph at a size of
+    // its own. false when the printer could not be started.
+    bool PrintTo(QPrinter& printer);
 
     // The framework's print commands.
     void OnFilePrint();
@@ -65,6 +67,9 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    // The picture printed by a view that was never shown.
+    static constexpr int kUnshownWidth = 1280;
+    static constexpr int kUnshownHeight = 800;
     // Background, graph, crosshair and callout into the off-screen image.
     void DrawOffscreen();
     static int Modifiers(Qt::KeyboardModifiers modifiers);

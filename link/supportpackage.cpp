@@ -8,18 +8,59 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+
+#ifdef _WIN32
+#include <chrono>
+#include <windows.h>
+#else
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
+#endif
 
 namespace vexa {
 
 namespace {
 
 constexpr std::size_t kMaxPath = 260;
+
+#ifdef _WIN32
+
+// A fresh directory for the temporary copy; empty when none could be made.
+std::string MakeTempDirectory(const std::string& parent) {
+    std::error_code ec;
+    const std::string base =
+        parent.empty() ? std::filesystem::temp_directory_path(ec).string() : parent;
+    auto salt = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100; ++attempt, salt = salt * 6364136223846793005ULL + 1) {
+        const std::string candidate =
+            JoinStoredPath(base, "afx" + std::to_string(::GetCurrentProcessId()) + "-" +
+                                     std::to_string(salt % 1000000007ULL));
+        if (std::filesystem::create_directory(candidate, ec))
+            return candidate;
+        if (ec)
+            return {};
+    }
+    return {};
+}
+
+} // namespace
+
+// xdg-email is a desktop tool of Linux; Windows reaches its mail program through another
+// MailProgram.
+bool XdgEmailProgram::Available() const {
+    return false;
+}
+
+int XdgEmailProgram::Send(const SupportMail&) {
+    return kMailFailed;
+}
+
+#else
 
 bool IsExecutableFile(const std::string& path) {
     struct stat info {};
@@ -38,6 +79,45 @@ std::string MakeTempDirectory(const std::string& parent) {
         return {};
     return pattern;
 }
+
+} // namespace
+
+bool XdgEmailProgram::Available() const {
+    const char* path = std::getenv("PATH");
+    if (path == nullptr)
+        return false;
+    std::string list(path);
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(':', start);
+        if (end == std::string::npos)
+            end = list.size();
+        const std::string dir = list.substr(start, end - start);
+        if (!dir.empty() && IsExecutableFile(dir + "/xdg-email"))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+int XdgEmailProgram::Send(const SupportMail& mail) {
+    std::vector<std::string> args = Arguments(mail);
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, "xdg-email", nullptr, nullptr, argv.data(), environ) != 0)
+        return kMailFailed;
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return kMailFailed;
+    return WEXITSTATUS(status) == 0 ? kMailSent : kMailFailed;
+}
+
+#endif
+
+namespace {
 
 // The copies a mail program may still be reading; whatever is left goes at exit.
 class CopyFolders {
@@ -80,24 +160,6 @@ std::vector<std::string> PendingSupportMailCopies() {
     return LeftCopies().List();
 }
 
-bool XdgEmailProgram::Available() const {
-    const char* path = std::getenv("PATH");
-    if (path == nullptr)
-        return false;
-    std::string list(path);
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        std::size_t end = list.find(':', start);
-        if (end == std::string::npos)
-            end = list.size();
-        const std::string dir = list.substr(start, end - start);
-        if (!dir.empty() && IsExecutableFile(dir + "/xdg-email"))
-            return true;
-        start = end + 1;
-    }
-    return false;
-}
-
 std::vector<std::string> XdgEmailProgram::Arguments(const SupportMail& mail) {
     std::vector<std::string> args{"xdg-email", "--subject", mail.subject};
     for (const MailAttachment& attachment : mail.attachments) {
@@ -106,21 +168,6 @@ std::vector<std::string> XdgEmailProgram::Arguments(const SupportMail& mail) {
     }
     args.push_back(mail.recipientAddress);
     return args;
-}
-
-int XdgEmailProgram::Send(const SupportMail& mail) {
-    std::vector<std::string> args = Arguments(mail);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (::posix_spawnp(&pid, "xdg-email", nullptr, nullptr, argv.data(), environ) != 0)
-        return kMailFailed;
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return kMailFailed;
-    return WEXITSTATUS(status) == 0 ? kMailSent : kMailFailed;
 }
 
 std::string CalibrationAttachmentName(const std::string& pathName, const std::string& title) {

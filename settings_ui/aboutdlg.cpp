@@ -37,8 +37,7 @@ void StartupCheckDialog::SetSizeInDialogUnits(int w, int h) {
 }
 
 std::string AboutVersionLine(int packageVersion) {
-    // A letter of 0 (no Package.ver) ends the text, as a terminating character would.
-    return "VEXA Transmission Control, Version " + ProgramVersionText(packageVersion);
+    return "VEXA Transmission Control, Version " + ProgramVersion(packageVersion);
 }
 
 CAboutDlg::CAboutDlg(SettingsStore& settings, const std::string& programDir, QWidget* parent)

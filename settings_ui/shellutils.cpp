@@ -53,27 +53,30 @@ std::string QuoteExecArgument(const std::string& argument) {
 
 } // namespace
 
+QImage ProgramIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 60, 140));
+    painter.drawRoundedRect(QRectF(0.5, 0.5, size - 1.0, size - 1.0), size / 5.0, size / 5.0);
+    // A stylised V over a shift gate.
+    QPen pen(Qt::white, size / 8.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    painter.setPen(pen);
+    const double s = size;
+    painter.drawPolyline(QPolygonF(
+        {QPointF(s * 0.22, s * 0.25), QPointF(s * 0.5, s * 0.75), QPointF(s * 0.78, s * 0.25)}));
+    painter.setPen(QPen(QColor(255, 200, 0), size / 14.0));
+    painter.drawLine(QPointF(s * 0.2, s * 0.86), QPointF(s * 0.8, s * 0.86));
+    painter.end();
+    return image;
+}
+
 QIcon ProgramIcon() {
     QIcon icon;
-    for (const int size : {16, 32, 48, 64}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0, 60, 140));
-        painter.drawRoundedRect(QRectF(0.5, 0.5, size - 1.0, size - 1.0), size / 5.0, size / 5.0);
-        // A stylised V over a shift gate.
-        QPen pen(Qt::white, size / 8.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-        painter.setPen(pen);
-        const double s = size;
-        painter.drawPolyline(QPolygonF({QPointF(s * 0.22, s * 0.25), QPointF(s * 0.5, s * 0.75),
-                                        QPointF(s * 0.78, s * 0.25)}));
-        painter.setPen(QPen(QColor(255, 200, 0), size / 14.0));
-        painter.drawLine(QPointF(s * 0.2, s * 0.86), QPointF(s * 0.8, s * 0.86));
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
+    for (const int size : {16, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
     return icon;
 }
 

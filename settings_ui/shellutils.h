@@ -3,6 +3,7 @@
 // equivalent of a shell link: started from the desktop, it runs this program in its own
 // directory.
 #include <QIcon>
+#include <QImage>
 
 #include <string>
 
@@ -10,6 +11,8 @@ namespace vexa {
 
 // The program's icon, drawn at any size.
 QIcon ProgramIcon();
+// The same drawn at size x size pixels; the installed icons are made from it.
+QImage ProgramIconImage(int size);
 
 enum class SpecialFolder {
     kDesktop, // the user's desktop directory

@@ -78,6 +78,27 @@ TEST_F(Cli, EvalPrintsOneJsonObjectWhateverTheFormula) {
     EXPECT_EQ(Run("eval").exitCode, 2);
 }
 
+TEST_F(Cli, HelpAndVersionPrintAndSucceedMistakesShowTheUsage) {
+    const Result help = Run("--help");
+    EXPECT_EQ(help.exitCode, 0) << Err();
+    EXPECT_EQ(help.out.rfind("usage: vexa-cli ", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("\n  info FILE"), std::string::npos) << help.out;
+    EXPECT_EQ(Err(), "");
+
+    // The version's letter comes from the shipped Package.ver.
+    const std::string shipped = std::filesystem::path(VEXA_CLI).parent_path().string();
+    const Result version = RunIn(shipped, "--version");
+    EXPECT_EQ(version.exitCode, 0) << Err();
+    EXPECT_EQ(version.out, "vexa-cli (VEXA Transmission Control) 3.30c\n");
+
+    for (const char* mistake : {"--bogus info", "", "frobnicate"}) {
+        const Result result = Run(mistake);
+        EXPECT_EQ(result.exitCode, 2) << mistake;
+        EXPECT_EQ(result.out, "") << mistake;
+        EXPECT_NE(Err().find("usage: vexa-cli "), std::string::npos) << mistake << ": " << Err();
+    }
+}
+
 TEST_F(Cli, NewSaveAndInfoAgree) {
     const std::string a = dir.File("a.gvr");
     ASSERT_EQ(Run("new --type fourspeed.def -o " + a).exitCode, 0) << Err();

@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include "support/portable.h"
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace vexa {
 namespace {
@@ -176,13 +180,14 @@ TEST(ParseProfileInt, ReadsLikeTheProfileFunctions) {
 class IniSettingsStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = std::string(VEXA_TEST_OUTPUT_DIR) + "/ini-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        dir_ = testing::MakeTempDirectory(std::string(VEXA_TEST_OUTPUT_DIR) + "/ini-XXXXXX");
+        ASSERT_NE(dir_, "");
         path_ = dir_ + "/vexa.INI";
     }
     void TearDown() override {
+#ifndef _WIN32
         ::chmod(dir_.c_str(), 0700);
+#endif
         std::filesystem::remove_all(dir_);
     }
     std::string dir_;
@@ -238,7 +243,7 @@ TEST_F(IniSettingsStoreTest, FailedWriteReturnsFalseAndKeepsTheOldFile) {
     // A settings file in a folder that does not exist cannot be written.
     IniSettingsStore nowhere(dir_ + "/missing/vexa.INI");
     EXPECT_FALSE(nowhere.WriteInt(kSectionCommunication, kKeyCOMPortNumber, 1));
-    EXPECT_NE(nowhere.LastError().find("No such file or directory"), std::string::npos)
+    EXPECT_NE(nowhere.LastError().find(testing::kNoSuchFolderReason), std::string::npos)
         << nowhere.LastError();
 
     // A path that names a folder: the file "exists" but cannot be read, so it is not replaced.
@@ -255,6 +260,7 @@ TEST_F(IniSettingsStoreTest, FailedWriteReturnsFalseAndKeepsTheOldFile) {
     EXPECT_EQ(ReadFile(path_), kOldFile);
 }
 
+#ifndef _WIN32
 TEST_F(IniSettingsStoreTest, UnwritableFolderLeavesFileIntact) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root ignores folder permissions";
@@ -278,6 +284,7 @@ TEST_F(IniSettingsStoreTest, UnreadableFileIsNeverOverwritten) {
     ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
     EXPECT_EQ(ReadFile(path_), kOldFile);
 }
+#endif
 
 } // namespace
 } // namespace vexa

@@ -6,11 +6,23 @@
 #include <fstream>
 #include <set>
 #include <string>
-#include <unistd.h>
 #include <vector>
+
+#include "support/portable.h"
 
 namespace vexa {
 namespace {
+
+// Paths compared whatever their separators: Windows writes "\\" where Linux writes "/".
+std::string Native(std::string path) {
+#ifdef _WIN32
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+#endif
+    return path;
+}
 
 TEST(ProgramPaths, SettingsFileIsNamedAfterTheProgram) {
     const struct {
@@ -80,40 +92,136 @@ TEST(ProgramPaths, LocationsFollowWritabilityAndOverrides) {
     for (const auto& c : cases) {
         const auto writable = [&](const std::string& dir) { return c.writable.count(dir) != 0; };
         const ProgramPaths paths = ResolveProgramPaths(c.environment, c.overrides, writable);
-        EXPECT_EQ(paths.programDir, c.expected.programDir) << c.name;
-        EXPECT_EQ(paths.settingsFile, c.expected.settingsFile) << c.name;
-        EXPECT_EQ(paths.ramDumpFile, c.expected.ramDumpFile) << c.name;
+        EXPECT_EQ(Native(paths.programDir), Native(c.expected.programDir)) << c.name;
+        EXPECT_EQ(Native(paths.settingsFile), Native(c.expected.settingsFile)) << c.name;
+        EXPECT_EQ(Native(paths.ramDumpFile), Native(c.expected.ramDumpFile)) << c.name;
         EXPECT_EQ(paths.settingsInUserConfig, c.expected.settingsInUserConfig) << c.name;
     }
 }
 
 TEST(ProgramPaths, UserDataDirectoryFollowsXdgDataHome) {
-    EXPECT_EQ(UserDataDirectory({"/opt/vexa/vexa", "", "/home/u", "/home/u/data"}),
-              "/home/u/data/vexa");
-    EXPECT_EQ(UserDataDirectory({"/opt/vexa/vexa", "", "/home/u", ""}),
-              "/home/u/.local/share/vexa");
-    EXPECT_EQ(UserDataDirectory({"/opt/vexa/vexa", "", "/home/u", "data"}),
-              "/home/u/.local/share/vexa");
+    EXPECT_EQ(Native(UserDataDirectory({"/opt/vexa/vexa", "", "/home/u", "/home/u/data"})),
+              Native("/home/u/data/vexa"));
+    EXPECT_EQ(Native(UserDataDirectory({"/opt/vexa/vexa", "", "/home/u", ""})),
+              Native("/home/u/.local/share/vexa"));
+    EXPECT_EQ(Native(UserDataDirectory({"/opt/vexa/vexa", "", "/home/u", "data"})),
+              Native("/home/u/.local/share/vexa"));
     EXPECT_EQ(UserDataDirectory({"/opt/vexa/vexa", "", "", ""}), "");
 }
 
+TEST(ProgramPaths, AnInstalledProgramFindsItsDataUnderShareAndWritesOnlyForTheUser) {
+    const auto env = [](const char* program) {
+        return PathEnvironment{program, "/home/u/.cfg", "/home/u", ""};
+    };
+    const struct {
+        const char* name;
+        PathEnvironment environment;
+        PathOverrides overrides;
+        std::set<std::string> withData;
+        std::set<std::string> writable;
+        ProgramPaths expected;
+    } cases[] = {
+        {"installed",
+         env("/usr/bin/vexa"),
+         {},
+         {"/usr/share/vexa"},
+         {},
+         {"/usr/share/vexa", "/home/u/.cfg/vexa/vexa.INI", "/home/u/.cfg/vexa/RAMDump.txt", true,
+          true}},
+        {"installed, run by root",
+         env("/usr/bin/vexa"),
+         {},
+         {"/usr/share/vexa"},
+         {"/usr/bin", "/usr/share/vexa"},
+         {"/usr/share/vexa", "/home/u/.cfg/vexa/vexa.INI", "/home/u/.cfg/vexa/RAMDump.txt", true,
+          true}},
+        {"another prefix",
+         env("/opt/v/bin/vexa-cli"),
+         {},
+         {"/opt/v/share/vexa"},
+         {},
+         {"/opt/v/share/vexa", "/home/u/.cfg/vexa/vexa-cli.INI", "/home/u/.cfg/vexa/RAMDump.txt",
+          true, true}},
+        {"build tree: data beside the program wins",
+         env("/src/build/bin/vexa"),
+         {},
+         {"/src/build/bin", "/src/build/share/vexa"},
+         {"/src/build/bin"},
+         {"/src/build/bin", "/src/build/bin/vexa.INI", "/src/build/bin/RAMDump.txt", false, false}},
+        {"no data anywhere: beside the program as before",
+         env("/usr/bin/vexa"),
+         {},
+         {},
+         {},
+         {"/usr/bin", "/home/u/.cfg/vexa/vexa.INI", "/home/u/.cfg/vexa/RAMDump.txt", true, false}},
+        {"--program-dir",
+         env("/usr/bin/vexa"),
+         {"/data/v", ""},
+         {"/usr/share/vexa", "/data/v"},
+         {"/data/v"},
+         {"/data/v", "/data/v/vexa.INI", "/data/v/RAMDump.txt", false, false}},
+    };
+    for (const auto& c : cases) {
+        const auto in = [](const std::set<std::string>& dirs, const std::string& dir) {
+            for (const std::string& listed : dirs) {
+                if (Native(listed) == Native(dir))
+                    return true;
+            }
+            return false;
+        };
+        const auto writable = [&](const std::string& dir) { return in(c.writable, dir); };
+        const auto withData = [&](const std::string& dir) { return in(c.withData, dir); };
+        const ProgramPaths paths =
+            ResolveProgramPaths(c.environment, c.overrides, writable, withData);
+        EXPECT_EQ(Native(paths.programDir), Native(c.expected.programDir)) << c.name;
+        EXPECT_EQ(Native(paths.settingsFile), Native(c.expected.settingsFile)) << c.name;
+        EXPECT_EQ(Native(paths.ramDumpFile), Native(c.expected.ramDumpFile)) << c.name;
+        EXPECT_EQ(paths.settingsInUserConfig, c.expected.settingsInUserConfig) << c.name;
+        EXPECT_EQ(paths.installedLayout, c.expected.installedLayout) << c.name;
+    }
+    EXPECT_EQ(Native(InstalledDataDirectory("/usr/local/bin/vexa")),
+              Native("/usr/local/share/vexa"));
+    EXPECT_EQ(InstalledDataDirectory("/opt/vexa/vexa"), "");
+}
+
 TEST(ProgramPaths, StoredNamesCutAtEitherSeparator) {
-    EXPECT_EQ(JoinStoredPath("/opt/vexa", "PID2\\3"), "/opt/vexa/PID2/3");
-    EXPECT_EQ(JoinStoredPath("/opt/vexa/", "Help\\Intro.rtf"), "/opt/vexa/Help/Intro.rtf");
-    EXPECT_EQ(JoinStoredPath("/opt/vexa", "PID2/3/generic.init"), "/opt/vexa/PID2/3/generic.init");
-    EXPECT_EQ(JoinStoredPath("/opt/vexa", "/abs/pic.bmp"), "/abs/pic.bmp");
-    EXPECT_EQ(JoinStoredPath("/opt/vexa", "\\abs\\pic.bmp"), "/abs/pic.bmp");
-    EXPECT_EQ(JoinStoredPath("", "a\\b"), "a/b");
-    EXPECT_EQ(JoinStoredPath("/", "x"), "/x");
+    EXPECT_EQ(Native(JoinStoredPath("/opt/vexa", "PID2\\3")), Native("/opt/vexa/PID2/3"));
+    EXPECT_EQ(Native(JoinStoredPath("/opt/vexa/", "Help\\Intro.rtf")),
+              Native("/opt/vexa/Help/Intro.rtf"));
+    EXPECT_EQ(Native(JoinStoredPath("/opt/vexa", "PID2/3/generic.init")),
+              Native("/opt/vexa/PID2/3/generic.init"));
+    EXPECT_EQ(Native(JoinStoredPath("/opt/vexa", "/abs/pic.bmp")), Native("/abs/pic.bmp"));
+    EXPECT_EQ(Native(JoinStoredPath("/opt/vexa", "\\abs\\pic.bmp")), Native("/abs/pic.bmp"));
+    EXPECT_EQ(Native(JoinStoredPath("", "a\\b")), Native("a/b"));
+    EXPECT_EQ(Native(JoinStoredPath("/", "x")), Native("/x"));
 
     EXPECT_EQ(StoredFileName("C:\\Cal\\a.gvr"), "a.gvr");
     EXPECT_EQ(StoredFileName("/home/u/cal/b.gvr"), "b.gvr");
     EXPECT_EQ(StoredFileName("mixed/dir\\c.gvr"), "c.gvr");
     EXPECT_EQ(StoredFileName("plain.gvr"), "plain.gvr");
-    EXPECT_EQ(StoredDirectory("PID2\\3\\Auto4.def"), "PID2/3");
-    EXPECT_EQ(StoredDirectory("\\top.def"), "/");
-    EXPECT_EQ(StoredDirectory("plain.def"), "");
+    EXPECT_EQ(Native(StoredDirectory("PID2\\3\\Auto4.def")), Native("PID2/3"));
+    EXPECT_EQ(Native(StoredDirectory("\\top.def")), Native("/"));
+    EXPECT_EQ(Native(StoredDirectory("plain.def")), Native(""));
 }
+
+#ifdef _WIN32
+TEST(ProgramPaths, WindowsDrivesAndSeparators) {
+    EXPECT_EQ(IniPathBesideProgram("C:\\Program Files\\VEXA\\Tuner.exe"),
+              "C:\\Program Files\\VEXA\\Tuner.INI");
+    EXPECT_EQ(JoinStoredPath("C:\\VEXA", "PID2/3"), "C:\\VEXA\\PID2\\3");
+    EXPECT_EQ(JoinStoredPath("C:\\VEXA", "D:\\Cal\\a.gvr"), "D:\\Cal\\a.gvr");
+    const PathEnvironment env{"C:\\VEXA\\vexa.exe", "C:\\Users\\u\\AppData\\Roaming",
+                              "C:\\Users\\u", ""};
+    const ProgramPaths paths =
+        ResolveProgramPaths(env, {}, [](const std::string&) { return false; });
+    EXPECT_EQ(paths.programDir, "C:\\VEXA");
+    EXPECT_EQ(paths.settingsFile, "C:\\Users\\u\\AppData\\Roaming\\vexa\\vexa.INI");
+    EXPECT_EQ(
+        ResolveProgramPaths({"C:\\vexa.exe", "", "", ""}, {}, [](const std::string&) { return true; })
+            .settingsFile,
+        "C:\\vexa.INI");
+}
+#endif
 
 TEST(ProgramPaths, CommandLineOverridesAreTakenOut) {
     std::vector<std::string> args = {"--settings", "/tmp/a.ini", "cal.gvr", "--program-dir=/opt/v",
@@ -140,15 +248,19 @@ TEST(ProgramPaths, CommandLineOverridesAreTakenOut) {
 TEST(ProgramPaths, RealEnvironmentAndFolders) {
     const PathEnvironment env = CurrentPathEnvironment("ignored");
     // The test binary itself is the running program.
-    EXPECT_EQ(std::filesystem::path(env.programPath).filename(), "core_tests");
+    EXPECT_EQ(std::filesystem::path(env.programPath).stem(), "core_tests");
     EXPECT_FALSE(env.home.empty());
 
     const std::string base =
-        std::string(VEXA_TEST_OUTPUT_DIR) + "/paths-" + std::to_string(::getpid());
+        testing::MakeTempDirectory(std::string(VEXA_TEST_OUTPUT_DIR) + "/paths-XXXXXX");
+    ASSERT_NE(base, "");
     std::string error;
     ASSERT_TRUE(EnsureDirectory(base + "/config/vexa", error)) << error;
     EXPECT_TRUE(IsDirectoryWritable(base + "/config/vexa"));
     EXPECT_FALSE(IsDirectoryWritable(base + "/not-there"));
+    EXPECT_FALSE(HoldsProgramData(base + "/config"));
+    { std::ofstream(base + "/config/Package.ver") << "c\r\n"; }
+    EXPECT_TRUE(HoldsProgramData(base + "/config"));
     ASSERT_TRUE(EnsureDirectory(base + "/config/vexa", error)) << error; // already there
     { std::ofstream(base + "/file") << "x"; }
     EXPECT_FALSE(EnsureDirectory(base + "/file", error));

@@ -16,8 +16,7 @@ TEST(ManualTimerService, FiresInTimeOrderAndHonoursStopInsideCallback) {
         timers.Stop(1);
     });
     timers.Advance(400);
-    const std::vector<std::pair<int, std::int64_t>> expected = {
-        {1, 100}, {1, 200}, {2, 250}};
+    const std::vector<std::pair<int, std::int64_t>> expected = {{1, 100}, {1, 200}, {2, 250}};
     EXPECT_EQ(fired, expected);
     EXPECT_EQ(timers.Now(), 400);
     EXPECT_FALSE(timers.IsRunning(1));

@@ -1,3 +1,4 @@
+#include "core/programpaths.h"
 #include "support/docfixture.h"
 #include "support/recordinggraph.h"
 
@@ -41,7 +42,7 @@ TEST(Document, NewDocumentHasDefaultCurvesIdentityAndGenericDefinitions) {
     EXPECT_EQ(doc.Identity.RevisionMajor(), 3);
     EXPECT_EQ(doc.Identity.RevisionMinor(), 30);
     EXPECT_EQ(doc.Identity.ApplyDefaultsOnReload(), 1);
-    EXPECT_EQ(doc.DefinitionDir, f.dir.path() + "/PID2/3");
+    EXPECT_EQ(doc.DefinitionDir, JoinStoredPath(f.dir.path(), "PID2/3"));
 
     // generic.init was read, then the definition text emptied until a type is chosen.
     EXPECT_EQ(doc.Header[kDefinitionFileName], "generic.init");
@@ -64,7 +65,7 @@ TEST(Document, IdentityComesFromTheSettingsUnlessReadFromTheController) {
     f.settings.WriteInt("HardwareProfile", "FirmwareVersion", 7);
     f.dir.Write("PID5/7/generic.init", kGenericInit);
     f.MakeDoc();
-    EXPECT_EQ(f.doc->DefinitionDir, f.dir.path() + "/PID5/7");
+    EXPECT_EQ(f.doc->DefinitionDir, JoinStoredPath(f.dir.path(), "PID5/7"));
     EXPECT_EQ(f.doc->Header[kProdName], "VEXA TCS-2");
 
     // A controller with identity 9/1 was read; File>New keeps it.
@@ -73,7 +74,7 @@ TEST(Document, IdentityComesFromTheSettingsUnlessReadFromTheController) {
     f.doc->Identity.SetU16(IdentityBlock::kIdentityFromController, 1);
     f.doc->Identity.SetU16(IdentityBlock::kIdentityCurrent, 1);
     f.doc->OnNewDocument();
-    EXPECT_EQ(f.doc->DefinitionDir, f.dir.path() + "/PID9/1");
+    EXPECT_EQ(f.doc->DefinitionDir, JoinStoredPath(f.dir.path(), "PID9/1"));
 
     // Once the identity is no longer current, the settings win again.
     f.doc->Identity.SetU16(IdentityBlock::kIdentityCurrent, 0);

@@ -1,6 +1,7 @@
 // Controller identification: the version replies, the definitions of the controller's
 // folder, the "HardwareProfile" record, the messages and the connection status.
 #include "controllerfixture.h"
+#include "core/programpaths.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ TEST_F(Identification, RepliesGiveTheIdentityFolderAndStatus) {
     EXPECT_EQ((std::vector<int>{id.DeviceType(), id.HardwareVersion(), id.FirmwareVersion(),
                                 id.FirmwareVersionMinor()}),
               (std::vector<int>{2, 1, 3, 4}));
-    EXPECT_EQ(doc->DefinitionDir, dir.path() + "/PID2/3");
+    EXPECT_EQ(doc->DefinitionDir, JoinStoredPath(dir.path(), "PID2/3"));
     EXPECT_EQ(id.IdentityFromController(), 1);
     EXPECT_EQ(id.IdentityCurrent(), 1);
     EXPECT_EQ(controller->Monitor().is_connected(), 1);
@@ -72,7 +73,7 @@ TEST_F(Identification, FirmwareWithoutVersionQueryCountsAsOnePointZero) {
     ASSERT_EQ(doc->Controller().CheckController(0, 1), 1);
     EXPECT_EQ(doc->Identity.FirmwareVersion(), 1);
     EXPECT_EQ(doc->Identity.FirmwareVersionMinor(), 0);
-    EXPECT_EQ(doc->DefinitionDir, dir.path() + "/PID2/1");
+    EXPECT_EQ(doc->DefinitionDir, JoinStoredPath(dir.path(), "PID2/1"));
 }
 
 TEST_F(Identification, RevisionNoticeOnlyOnceAControllerWasRecorded) {

@@ -3,6 +3,7 @@
 // recording host, for tests of the calibration core.
 #include "core/vlxdoc.h"
 #include "support/memorysettings.h"
+#include "support/portable.h"
 #include "support/recordinghost.h"
 
 #include <cstdlib>
@@ -18,9 +19,8 @@ namespace vexa::testing {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vexa-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
+        path_ = MakeTempDirectory(
+            (std::filesystem::temp_directory_path() / "vexa-test-XXXXXX").string());
     }
     ~TempDir() {
         std::error_code ec;

@@ -11,6 +11,7 @@
 #include "uifixture.h"
 
 #include <QDialog>
+#include <QPrinterInfo>
 #include <QProgressBar>
 
 #include <sys/wait.h>
@@ -438,6 +439,55 @@ TEST_F(AppTest, ACalibrationNamedOnTheCommandLineIsOpened) {
     options.fileName = dir.File("missing.gvr");
     app = std::make_unique<CVLXApp>(std::move(options));
     EXPECT_FALSE(app->InitInstance());
+}
+
+// /p and /pt: the graph goes to the printer, no window or start-up dialog is shown, and
+// the run ends with success only when something was printed.
+TEST_F(AppTest, PrintSwitchesPrintWithoutAWindowAndReportFailures) {
+    Start();
+    LoadDemo(Doc());
+    ASSERT_TRUE(Doc().OnSaveDocument(dir.File("print.gvr")));
+    app.reset();
+    int dialogsRun = 0;
+    script.runDialog = [&](QDialog&) {
+        ++dialogsRun;
+        return 0;
+    };
+    const auto printRun = [&](const std::string& file, const std::string& printer) {
+        script.shown.clear();
+        AppOptions options = Options();
+        options.startupDialogs = true; // the settings ask for About and Getting Started
+        options.print = true;
+        options.fileName = file;
+        options.printerName = printer;
+        app = std::make_unique<CVLXApp>(std::move(options));
+        EXPECT_FALSE(app->InitInstance());
+        if (app->Frame()) {
+            EXPECT_FALSE(app->Frame()->isVisible());
+        }
+        return app->ExitCode();
+    };
+
+    const std::string pdf = dir.File("out.pdf");
+    EXPECT_EQ(printRun(dir.File("print.gvr"), pdf), 0);
+    EXPECT_EQ(ReadFileBytes(pdf).rfind("%PDF-", 0), 0u);
+    EXPECT_EQ(script.shown.size(), 0u);
+    EXPECT_EQ(dialogsRun, 0);
+
+    EXPECT_EQ(printRun(dir.File("print.gvr"), "No Such Printer"), 1);
+    EXPECT_EQ(StopBoxes(),
+              (std::vector<std::string>{
+                  "Print Error: The printer \"No Such Printer\" could not be found."}));
+
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        EXPECT_EQ(printRun(dir.File("print.gvr"), ""), 1);
+        EXPECT_EQ(StopBoxes(), (std::vector<std::string>{
+                                   "Print Error: No default printer is set up. Set one up, or "
+                                   "name a printer with /pt."}));
+    }
+
+    EXPECT_EQ(printRun(dir.File("missing.gvr"), dir.File("never.pdf")), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("never.pdf")));
 }
 
 TEST_F(AppTest, TheBarsFollowTheCalibrationAndTheirPromptsReachTheStatusBar) {

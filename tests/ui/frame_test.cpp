@@ -360,5 +360,52 @@ TEST(CommandLine, OptionsAndTheFileToOpen) {
     }
 }
 
+TEST(CommandLine, PrintSwitchesHelpVersionAndToolkitOptions) {
+    struct Case {
+        std::vector<std::string> args;
+        bool ok;
+        std::string file;
+        bool print;
+        std::string printer;
+    };
+    const Case cases[] = {
+        {{"/p", "a.gvr"}, true, "a.gvr", true, ""},
+        {{"-p", "a.gvr"}, true, "a.gvr", true, ""},
+        {{"/pt", "a.gvr", "Office Laser"}, true, "a.gvr", true, "Office Laser"},
+        // The desktop's print-to command also passes the printer's driver and port.
+        {{"/pt", "a.gvr", "Office Laser", "driver", "port"}, true, "a.gvr", true, "Office Laser"},
+        {{"/pt", "a.gvr", "P", "driver", "port", "b.gvr"}, false, "", false, ""},
+        {{"/p"}, false, "", false, ""},
+        {{"/pt", "a.gvr"}, false, "", false, ""},
+        {{"/p", "a.gvr", "b.gvr"}, false, "", false, ""},
+        {{"b.gvr", "/p", "a.gvr"}, false, "", false, ""},
+        {{"/data/p.gvr"}, true, "/data/p.gvr", false, ""},
+    };
+    for (const Case& c : cases) {
+        CommandLine line;
+        std::string error;
+        ASSERT_EQ(ParseCommandLine(c.args, line, error), c.ok) << c.args.size() << error;
+        if (!c.ok) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        EXPECT_EQ(line.fileName, c.file);
+        EXPECT_EQ(line.print, c.print);
+        EXPECT_EQ(line.printerName, c.printer);
+    }
+
+    CommandLine line;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine({"--help", "--version"}, line, error));
+    EXPECT_TRUE(line.help);
+    EXPECT_TRUE(line.version);
+
+    std::vector<std::string> args = {"-platform", "offscreen", "--style=fusion",
+                                     "-reverse",  "--demo",    "a.gvr",
+                                     "--",        "-platform"};
+    RemoveToolkitOptions(args);
+    EXPECT_EQ(args, (std::vector<std::string>{"--demo", "a.gvr", "--", "-platform"}));
+}
+
 } // namespace
 } // namespace vexa::testing
