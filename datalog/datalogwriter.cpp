@@ -63,7 +63,7 @@ std::string TimeField(std::int64_t ms) {
 
 DataLogIdentity DescribeDataLog(const CVLXDoc& doc, const std::string& calibrationPath) {
     DataLogIdentity identity;
-    identity.program = "VEXA Transmission Control " + ProgramVersionText(doc.PackageVersion);
+    identity.program = "VEXA Transmission Control " + ProgramVersion(doc.PackageVersion);
     const IdentityBlock& id = doc.Identity;
     identity.controller =
         std::to_string(id.DeviceType()) + "." + std::to_string(id.HardwareVersion()) + "/" +
