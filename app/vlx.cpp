@@ -3,10 +3,13 @@
 #include "link/tracingtransport.h"
 
 #include "app/commandline.h"
+#include "app/comparesession.h"
 #include "app/comselectdlg.h"
 #include "app/printswitch.h"
 #include "app/qttimerservice.h"
+#include "app/restorepointsdlg.h"
 #include "app/transtypedlg.h"
+#include "core/restorepoints.h"
 #include "core/settingskeys.h"
 #include "datalog/datalogcontrol.h"
 #include "frame/commandids.h"
@@ -139,6 +142,7 @@ CVLXApp::~CVLXApp() {
     if (doc_)
         doc_->SetHost(nullptr);
     help_ = nullptr;
+    compare_.reset();
     frame_.reset();
     launcher_.reset();
     doc_.reset();
@@ -205,10 +209,13 @@ bool CVLXApp::InitInstance() {
     help_->hide();
     launcher_ = std::make_unique<QtProgramLauncher>(help_);
     frame_->AttachDocument(*doc_, launcher_.get());
+    compare_ =
+        std::make_unique<CCompareSession>(*doc_, overlay_, options_.paths.programDir, *frame_);
+    compare_->title = [this] { return Title(); };
     CreateControllerLink();
     WireCommands();
     dataLogs_ = std::make_unique<CDataLogControl>(
-        *frame_, *doc_, *controller_, DataLogDirectory(), [this] { return pathName_; },
+        *frame_, *doc_, *controller_, options_.paths.dataLogDir, [this] { return pathName_; },
         options_.dataLogClock ? *options_.dataLogClock : SteadyClock::Instance());
 
     // The command line: a calibration to open, else File>New.
@@ -306,6 +313,11 @@ void CVLXApp::WireCommands() {
     frame.SetMailAvailable(mail_->Available());
     frame.SetCommandHandler(kIdFileSendMail, [this] { OnSendMail(); });
     frame.SetCommandHandler(kIdCommSettings, [this] { OnCommSettings(); });
+    frame.SetCommandHandler(kIdRestorePoints, [this] { OnRestorePoints(); });
+    frame.SetCommandHandler(kIdCompareWith, [this] { OnCompareWith(); });
+    frame.SetCommandHandler(
+        kIdCloseCompare, [this] { compare_->Close(); },
+        [this] { return compare_ && compare_->Active(); });
 
     CVLXView* view = frame.View();
     frame.SetCommandHandler(kIdFilePrint, [view] { view->OnFilePrint(); });
@@ -444,7 +456,17 @@ bool CVLXApp::DoSave(const std::string& path) {
 }
 
 bool CVLXApp::OnFileSave() {
-    return DoSave(pathName_);
+    // A restore point stays as it was saved: changes to one are saved under a new name.
+    return DoSave(IsRestorePoint(pathName_) ? std::string() : pathName_);
+}
+
+bool CVLXApp::IsRestorePoint(const std::string& path) const {
+    const std::string& folder = options_.paths.restorePointDir;
+    if (path.empty() || folder.empty())
+        return false;
+    const QFileInfo file(QFile::decodeName(path.c_str()));
+    const QFileInfo points(QFile::decodeName(folder.c_str()));
+    return points.exists() && file.absoluteDir() == QDir(points.absoluteFilePath());
 }
 
 bool CVLXApp::OnFileSaveAs() {
@@ -468,18 +490,6 @@ bool CVLXApp::SaveModified() {
 
 // ---- Controller commands ------------------------------------------------------------
 
-std::string CVLXApp::DataLogDirectory() const {
-    if (!options_.dataLogDir.empty())
-        return options_.dataLogDir;
-    const std::string data = UserDataDirectory(CurrentPathEnvironment(nullptr));
-    if (!data.empty())
-        return data + "/logs";
-    return QFileInfo(QFile::decodeName(options_.paths.settingsFile.c_str()))
-               .absolutePath()
-               .toStdString() +
-           "/logs";
-}
-
 bool CVLXApp::IsConnected() const {
     return controller_ && controller_->Monitor().is_connected() == 1;
 }
@@ -489,6 +499,7 @@ int CVLXApp::SelectedTable() const {
 }
 
 void CVLXApp::OnSelectTable(int table) {
+    ChangeScope step(*doc_, "Read/Write Table #" + std::to_string(table + 1));
     doc_->Display.SetI32(DisplayBlock::kSelectedNVMTable, table);
     doc_->SetModifiedFlag();
 }
@@ -501,7 +512,26 @@ void CVLXApp::RunTransfer(int direction) {
 }
 
 void CVLXApp::OnWriteCalibration() {
+    // The setting is read at every write, so a change to it counts at once.
+    controller_->SetRestorePointFolder(
+        RestorePointsEnabled(overlay_) ? options_.paths.restorePointDir : std::string());
     RunTransfer(1);
+}
+
+void CVLXApp::OnRestorePoints() {
+    CRestorePointsDlg dialog(ListRestorePoints(options_.paths.restorePointDir), frame_.get());
+    if (RunModal(dialog) != QDialog::Accepted || dialog.ChosenPath().empty())
+        return;
+    if (dialog.Chosen() == CRestorePointsDlg::kCompare)
+        compare_->Start(dialog.ChosenPath());
+    else
+        OpenDocumentFile(dialog.ChosenPath());
+}
+
+void CVLXApp::OnCompareWith() {
+    const std::string path = AskFileName(false, pathName_);
+    if (!path.empty())
+        compare_->Start(path);
 }
 
 void CVLXApp::OnReadCalibration() {
@@ -509,6 +539,8 @@ void CVLXApp::OnReadCalibration() {
         return;
     // The readback is named after its table; it does not join the recent files.
     SetPathName(ReadbackPathName(pathName_, SelectedTable()), false);
+    // The read and the rebuild after it are one step of the history.
+    ChangeScope step(*doc_, "Read Calibration from Controller");
     RunTransfer(0);
     doc_->RefreshViews(1);
     controller_->RefreshSettingsSheet(0);

@@ -23,6 +23,7 @@ class QWidget;
 
 namespace vexa {
 
+class CCompareSession;
 class CDataLogControl;
 class CHelpDialog;
 class CHidDevice;
@@ -66,8 +67,6 @@ struct AppOptions {
     PortLister* portLister = nullptr;
     // The mail program; null: xdg-email.
     std::unique_ptr<MailProgram> mail;
-    // Where data logs are recorded; empty: the "logs" folder of the user's data directory.
-    std::string dataLogDir;
     // The time of the data logs' rows; null: the steady clock.
     Clock* dataLogClock = nullptr;
 
@@ -128,8 +127,6 @@ public:
 
     // ---- Controller commands --------------------------------------------------------
     bool IsConnected() const;
-    // Where data logs are recorded (AppOptions::dataLogDir, or its default).
-    std::string DataLogDirectory() const;
     void OnWriteCalibration();
     void OnReadCalibration();
     void OnSelectTable(int table);
@@ -137,6 +134,14 @@ public:
     void OnDumpControllerState();
     void OnSendMail();
     void OnCommSettings();
+
+    // ---- Restore points and comparing -----------------------------------------------
+    // File > Restore Points...: the list of restore points; the chosen one is opened as
+    // File>Open opens a file, or compared with the open calibration.
+    void OnRestorePoints();
+    // File > Compare With...: a calibration file chosen in the open dialog.
+    void OnCompareWith();
+    CCompareSession* Compare() const { return compare_.get(); }
 
     // The help viewer ("Tuning Help Viewer"): one window, reused by every request.
     int ShowHelpFile(const std::string& path);
@@ -156,6 +161,8 @@ private:
     bool DoSave(const std::string& path);
     std::string AskFileName(bool save, const std::string& suggested);
     void RunTransfer(int direction);
+    // Whether path is a file of the restore point folder.
+    bool IsRestorePoint(const std::string& path) const;
 
     AppOptions options_;
     std::unique_ptr<InstanceLock> lock_;
@@ -173,6 +180,7 @@ private:
     CVLXController* controller_ = nullptr; // owned by the document
     std::unique_ptr<QtProgramLauncher> launcher_;
     std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<CCompareSession> compare_;
     std::unique_ptr<CDataLogControl> dataLogs_; // data-log commands and log windows
     CHelpDialog* help_ = nullptr;               // a child of the frame
     std::string pathName_;

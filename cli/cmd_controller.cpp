@@ -2,10 +2,12 @@
 // same document and controller link as the windowed program's commands.
 #include "cli/session.h"
 #include "core/numbertext.h"
+#include "core/restorepoints.h"
 #include "datalog/datalogwriter.h"
 #include "link/portdiscovery.h"
 #include "link/serialport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -219,11 +221,18 @@ int CmdRead(CommandContext& context) {
 }
 
 int CmdWrite(CommandContext& context) {
+    // Not a valued option: taken out before the link options are read.
+    auto& args = context.args;
+    const auto skip = std::find(args.begin(), args.end(), "--no-restore-point");
+    const bool restorePoint = skip == args.end();
+    if (!restorePoint)
+        args.erase(skip);
     LinkArgs parsed;
     int table = 0;
     if (!ParseLinkArgs(context, "write", {"--table"}, parsed) || parsed.positional.size() != 1 ||
         !NumberOption(parsed, "--table", 1, 2, table))
-        return Usage(context, std::string("write ") + kLinkOptions + " [--table 1|2] FILE.gvr");
+        return Usage(context, std::string("write ") + kLinkOptions +
+                                  " [--table 1|2] [--no-restore-point] FILE.gvr");
     CliSession session(context);
     if (!session.Open(parsed.positional[0]))
         return 1;
@@ -234,7 +243,14 @@ int CmdWrite(CommandContext& context) {
     }
     if (table != 0)
         session.Doc().Display.SetI32(DisplayBlock::kSelectedNVMTable, table - 1);
-    return session.Controller()->TransferCalibration(1) ? 0 : 1;
+    CVLXController& controller = *session.Controller();
+    if (restorePoint && RestorePointsEnabled(session.Doc().Settings()))
+        controller.SetRestorePointFolder(context.paths.restorePointDir);
+    if (!controller.TransferCalibration(1))
+        return 1;
+    if (!controller.LastRestorePoint().empty())
+        context.out << "restore point: " << controller.LastRestorePoint() << "\n";
+    return 0;
 }
 
 int CmdMonitor(CommandContext& context) {

@@ -32,5 +32,7 @@ int CmdRead(CommandContext& context);
 int CmdWrite(CommandContext& context);
 int CmdMonitor(CommandContext& context);
 int CmdPorts(CommandContext& context);
+int CmdDiff(CommandContext& context);
+int CmdRestorePoints(CommandContext& context);
 
 } // namespace vexa::cli

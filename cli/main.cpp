@@ -30,6 +30,11 @@ const CommandEntry kCommands[] = {
     {"render", vexa::cli::CmdRender,
      "render FILE.gvr -o OUT.png [--size 1280x720] [--traces 0,1,...]  a picture of the curves"},
 #endif
+    {"diff", vexa::cli::CmdDiff,
+     "diff A.gvr B.gvr [--json]     what differs between two calibrations; exit 0 none, 1 some,\n"
+     "      2 on an error"},
+    {"restore-points", vexa::cli::CmdRestorePoints,
+     "restore-points [--json]      the tables kept before writes, newest first"},
     {"eval", vexa::cli::CmdEval, "eval FORMULA [--x X]         evaluate a formula, print JSON"},
     {"sim", vexa::cli::CmdSim,
      "sim --pty [--identity D.H/F.m] [--baud 9600] [--faults SPEC] [--seed N] [--nvm "
@@ -43,7 +48,8 @@ const CommandEntry kCommands[] = {
     {"read", vexa::cli::CmdRead,
      "read --port P [--table 1|2] [--choice N] -o OUT.gvr  read a calibration from the controller"},
     {"write", vexa::cli::CmdWrite,
-     "write --port P [--table 1|2] FILE.gvr  write a calibration into the controller"},
+     "write --port P [--table 1|2] [--no-restore-point] FILE.gvr  write a calibration into the\n"
+     "      controller, after keeping what the table held as a restore point"},
     {"monitor", vexa::cli::CmdMonitor,
      "monitor --port P FILE.gvr [--count N]  live data as CSV, one line per timer tick"},
     {"ports", vexa::cli::CmdPorts,

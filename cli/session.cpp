@@ -24,9 +24,12 @@ namespace vexa::cli {
 int CliHost::MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
     err_ << caption << ": " << text << "\n";
     messages_.push_back({caption, text, flags});
-    // Questions are answered with their default: Yes for Yes/No boxes, OK otherwise.
+    // Questions are answered with their default: Yes for Yes/No boxes (No where the box
+    // makes the second button the default), OK otherwise.
     const unsigned buttons = flags & 0xF;
-    return buttons == kMbYesNo || buttons == kMbYesNoCancel ? kIdYes : kIdOk;
+    if (buttons != kMbYesNo && buttons != kMbYesNoCancel)
+        return kIdOk;
+    return (flags & kMbDefButton2) != 0 ? kIdNo : kIdYes;
 }
 
 void CliHost::RebuildBars() {

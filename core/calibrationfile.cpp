@@ -100,6 +100,11 @@ void CVLXDoc::RestoreState(SavedState& state) {
     controller_->SetAddressingModes(Declarations.NVMType());
 }
 
+void CVLXDoc::CopyCalibration(const CVLXDoc& other) {
+    RestoreState(*other.CaptureState());
+    ProxyActive = other.ProxyActive;
+}
+
 std::string CVLXDoc::SaveToBytes() const {
     ByteWriter out;
     out.Text(kCurrentFormat);
@@ -325,6 +330,7 @@ bool CVLXDoc::OnOpenDocument(const std::string& path) {
     const int result = LoadFromBytes(bytes, failure);
     if (result == 1) {
         SetModifiedFlag(false);
+        ClearHistory();
         return true;
     }
     RestoreState(*before);

@@ -7,6 +7,14 @@
 
 namespace vexa {
 
+// A point of a curve with a value in display units.
+struct CurvePointValue {
+    int curve = 0;
+    int point = 0;
+    double value = 0.0;
+    bool operator==(const CurvePointValue&) const = default;
+};
+
 class CurveGraph {
 public:
     virtual ~CurveGraph() = default;
@@ -22,6 +30,19 @@ public:
                               const std::string& /*calloutFormat*/) {}
     // Whether editing one point moves the points linked to it.
     virtual void SetLinkMode(int /*mode*/) {}
+    // The trace's legend name, which names the steps that change its points.
+    virtual std::string TraceName(int /*trace*/) const { return {}; }
+};
+
+// A graph that shows nothing. A document that no window shows (a calibration opened only to
+// be compared, a copy of the controller's table) attaches it so that the definition's curve
+// conversions are read as they are for a shown document.
+class NullCurveGraph final : public CurveGraph {
+public:
+    void SetTraceVisible(int, bool) override {}
+    void SetValue(int, int, double) override {}
+    void UpdateTraceRange(int) override {}
+    void SetLink(int, int) override {}
 };
 
 } // namespace vexa

@@ -776,17 +776,88 @@ float CVLXDoc::AdjustCurvePoint(int curve, int point, float value, std::int16_t&
     return InternalToCurve(curve, raw, kIntToDisp);
 }
 
+float CVLXDoc::CurveDisplayValue(int curve, int point) {
+    if (curve < 0 || curve >= kNumCurves || point < 0 || point >= kPointsPerCurve)
+        return 0.0f;
+    const std::uint8_t raw = CurveToInternal(curve, Point(curve, point), kStoreToInt, 0, 0.0f);
+    return InternalToCurve(curve, raw, kIntToDisp);
+}
+
 void CVLXDoc::LoadCurvesIntoGraph() {
     if (!graph_)
         return;
-    for (int curve = 0; curve < kNumCurves; ++curve) {
-        for (int point = 0; point < kPointsPerCurve; ++point) {
-            const std::uint8_t raw =
-                CurveToInternal(curve, Point(curve, point), kStoreToInt, 0, 0.0f);
-            graph_->SetValue(curve, point, InternalToCurve(curve, raw, kIntToDisp));
+    for (int curve = 0; curve < kNumCurves; ++curve)
+        LoadCurveIntoGraph(curve);
+}
+
+void CVLXDoc::LoadCurveIntoGraph(int curve) {
+    if (!graph_ || curve < 0 || curve >= kNumCurves)
+        return;
+    for (int point = 0; point < kPointsPerCurve; ++point)
+        graph_->SetValue(curve, point, CurveDisplayValue(curve, point));
+    graph_->UpdateTraceRange(curve);
+}
+
+std::string CVLXDoc::CurveName(int curve) const {
+    return graph_ ? graph_->TraceName(curve) : std::string();
+}
+
+float CVLXDoc::SetCurvePointValue(int curve, int point, float value) {
+    if (curve < 0 || curve >= kNumCurves || point < 0 || point >= kPointsPerCurve)
+        return 0.0f;
+    // The display-to-internal conversion truncates, so a value the curve holds exactly
+    // could land one step low; the nearest of the neighbouring steps is taken instead.
+    const int current = CurveToInternal(curve, Point(curve, point), kStoreToInt, 0, 0.0f);
+    const int guess = CurveToInternal(curve, value, kDispToInt, 0, 0.0f);
+    int best = guess;
+    double bestDistance =
+        std::fabs(InternalToCurve(curve, static_cast<std::uint8_t>(guess), kIntToDisp) -
+                  static_cast<double>(value));
+    for (int candidate : {guess - 1, guess + 1}) {
+        if (candidate < 0 || candidate > 255)
+            continue;
+        const double distance =
+            std::fabs(InternalToCurve(curve, static_cast<std::uint8_t>(candidate), kIntToDisp) -
+                      static_cast<double>(value));
+        if (distance < bestDistance) {
+            best = candidate;
+            bestDistance = distance;
         }
-        graph_->UpdateTraceRange(curve);
     }
+    std::int16_t delta = static_cast<std::int16_t>(best - current);
+    if (delta == 0) {
+        const std::uint8_t raw = static_cast<std::uint8_t>(current);
+        return InternalToCurve(curve, raw, kIntToDisp);
+    }
+    return AdjustCurvePoint(curve, point, 0.0f, delta);
+}
+
+int CVLXDoc::SetCurvePoints(std::string name, std::span<const CurvePointValue> values) {
+    ChangeScope step(*this, std::move(name), ChangeNaming::kPoints);
+    std::array<bool, kNumCurves> touched{};
+    int changed = 0;
+    for (const CurvePointValue& target : values) {
+        if (target.curve < 0 || target.curve >= kNumCurves || target.point < 0 ||
+            target.point >= kPointsPerCurve || !std::isfinite(target.value))
+            continue;
+        const std::int16_t before = Point(target.curve, target.point);
+        const float limited = static_cast<float>(std::clamp(target.value, -1e30, 1e30));
+        const float shown = SetCurvePointValue(target.curve, target.point, limited);
+        if (graph_)
+            graph_->SetValue(target.curve, target.point, shown);
+        touched[static_cast<std::size_t>(target.curve)] = true;
+        if (Point(target.curve, target.point) != before)
+            ++changed;
+    }
+    if (graph_) {
+        for (int curve = 0; curve < kNumCurves; ++curve) {
+            if (touched[static_cast<std::size_t>(curve)])
+                graph_->UpdateTraceRange(curve);
+        }
+    }
+    if (host_->HasFrame())
+        host_->RedrawView();
+    return changed;
 }
 
 } // namespace vexa

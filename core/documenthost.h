@@ -16,6 +16,7 @@ enum MessageBoxFlags : unsigned {
     kMbIconQuestion = 0x20,
     kMbIconExclamation = 0x30,
     kMbIconInformation = 0x40,
+    kMbDefButton2 = 0x100, // the second button is the default (No of Yes/No)
     kMbTaskModal = 0x2000,
 };
 

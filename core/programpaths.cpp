@@ -199,8 +199,7 @@ std::string UserDataDirectory(const PathEnvironment& environment) {
     if (!environment.xdgDataHome.empty() && IsAbsolute(environment.xdgDataHome))
         return JoinStoredPath(environment.xdgDataHome, "vexa");
     if (!environment.home.empty())
-        return JoinStoredPath(JoinStoredPath(JoinStoredPath(environment.home, ".local"), "share"),
-                              "vexa");
+        return JoinStoredPath(JoinStoredPath(environment.home, ".local/share"), "vexa");
     return {};
 }
 
@@ -239,6 +238,10 @@ ProgramPaths ResolveProgramPaths(const PathEnvironment& environment, const PathO
 
     paths.ramDumpFile = JoinStoredPath(
         programDirWritable ? paths.programDir : DirectoryOf(paths.settingsFile), "RAMDump.txt");
+    const std::string data = UserDataDirectory(environment);
+    const std::string userFiles = data.empty() ? DirectoryOf(paths.settingsFile) : data;
+    paths.restorePointDir = JoinStoredPath(userFiles, "restore-points");
+    paths.dataLogDir = JoinStoredPath(userFiles, "logs");
     return paths;
 }
 

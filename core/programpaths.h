@@ -58,9 +58,9 @@ std::string InstalledDataDirectory(std::string_view programPath);
 // is an absolute path, else ~/.config/vexa; empty when neither is known.
 std::string UserConfigDirectory(const PathEnvironment& environment);
 
-// The user's data directory for this program, where it keeps what it records for the user:
-// $XDG_DATA_HOME/vexa when that is an absolute path, else ~/.local/share/vexa; empty when
-// neither is known. Data logs go into its "logs" folder.
+// The user's data directory for this program, where it keeps what it records for the user
+// (data logs in its "logs" folder, restore points): $XDG_DATA_HOME/vexa when that is an
+// absolute path, else ~/.local/share/vexa; empty when neither is known.
 std::string UserDataDirectory(const PathEnvironment& environment);
 
 struct ProgramPaths {
@@ -73,6 +73,10 @@ struct ProgramPaths {
     // True when the data was found in <prefix>/share/vexa beside <prefix>/bin: an
     // installation that the user never writes into.
     bool installedLayout = false;
+    // Where restore points are kept (created when the first is saved); empty: none are made.
+    std::string restorePointDir;
+    // Where data logs are recorded (created with the first log).
+    std::string dataLogDir;
 };
 
 // Applies the rules: the program directory is --program-dir, else the directory of the
@@ -81,7 +85,8 @@ struct ProgramPaths {
 // The settings file is --settings, else the program's INI name in the program directory
 // when that is writable and not an installed layout, else the same name in the user's
 // configuration directory. RAMDump.txt goes into the program directory under the same
-// condition, else beside the settings file.
+// condition, else beside the settings file. Restore points go into "restore-points" of
+// the user's data directory, else beside the settings file; data logs into "logs" there.
 ProgramPaths ResolveProgramPaths(const PathEnvironment& environment, const PathOverrides& overrides,
                                  const DirectoryWritable& isWritable,
                                  const ProgramDataProbe& holdsData = HoldsProgramData);

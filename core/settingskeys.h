@@ -41,6 +41,12 @@ inline constexpr std::string_view kDefaultCOMPortName = "";
 // default) traces nothing. Support asks for it when a link misbehaves.
 inline constexpr std::string_view kKeyTraceFile = "TraceFile";
 
+// Restore points: Enabled 0 turns off the copy of a controller table that is saved before
+// every write; 1 (the default) keeps it on.
+inline constexpr std::string_view kSectionRestorePoints = "Restore Points";
+inline constexpr std::string_view kKeyRestorePointsEnabled = "Enabled";
+inline constexpr int kDefaultRestorePointsEnabled = 1;
+
 // The recent-file list: texts File1 to File5, empty when unused.
 inline constexpr std::string_view kSectionRecentFileList = "Recent File List";
 inline constexpr const char* kKeyRecentFileFormat = "File%d";

@@ -16,11 +16,14 @@ inline std::string_view TrimLeft(std::string_view text) {
     return text;
 }
 
-inline std::string_view Trim(std::string_view text) {
-    text = TrimLeft(text);
+inline std::string_view TrimRight(std::string_view text) {
     while (!text.empty() && IsCSpace(text.back()))
         text.remove_suffix(1);
     return text;
+}
+
+inline std::string_view Trim(std::string_view text) {
+    return TrimRight(TrimLeft(text));
 }
 
 } // namespace vexa

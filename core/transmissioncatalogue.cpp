@@ -34,6 +34,7 @@ std::vector<SelectionEntry> ReadTransmissionCatalogue(CVLXDoc& doc) {
 }
 
 void ApplyTransmissionType(CVLXDoc& doc, const SelectionEntry& entry) {
+    ChangeScope step(doc, "Transmission Type " + entry.transmissionType);
     doc.Header[kLogicalName] = entry.logicalName;
     doc.Header[kTransmissionType] = entry.transmissionType;
     doc.Header[kDescription] = entry.description;

@@ -178,7 +178,58 @@ bool CVLXDoc::OnNewDocument() {
     RefreshViews(1);
     host_->RefreshSettingsSheet(0);
     SetModifiedFlag(false);
+    ClearHistory();
     return true;
+}
+
+// ---- Change log ---------------------------------------------------------------------
+
+void CVLXDoc::SetModifiedFlag(bool modified) {
+    modified_ = modified;
+    if (!modified)
+        changeLog_.MarkSaved();
+    else if (!changeLog_.IsOpen())
+        changeLog_.ForgetSaved();
+}
+
+void CVLXDoc::BeginChange(std::string name, ChangeNaming naming, const void* mergeKey) {
+    changeLog_.Begin(*this, std::move(name), naming, mergeKey);
+}
+
+void CVLXDoc::EndChange() {
+    if (changeLog_.End(*this))
+        modified_ = true;
+}
+
+int CVLXDoc::Undo() {
+    if (!changeLog_.CanUndo())
+        return 0;
+    AfterRestore(changeLog_.Undo(*this));
+    return 1;
+}
+
+int CVLXDoc::Redo() {
+    if (!changeLog_.CanRedo())
+        return 0;
+    AfterRestore(changeLog_.Redo(*this));
+    return 1;
+}
+
+void CVLXDoc::AfterRestore(const ChangeEffect& effect) {
+    if (effect.identity)
+        RecomputeDefinitionDir();
+    if (effect.declarations)
+        controller_->SetAddressingModes(Declarations.NVMType());
+    if (!effect.pointsOnly) {
+        // Anything beyond curve points may change what the bars and pages show.
+        RefreshViews(1);
+        host_->RefreshSettingsSheet(0);
+    } else if (host_->HasFrame()) {
+        for (int curve : effect.curves)
+            LoadCurveIntoGraph(curve);
+        host_->RedrawView();
+    }
+    modified_ = !changeLog_.AtSaved();
 }
 
 } // namespace vexa

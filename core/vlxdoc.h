@@ -8,6 +8,7 @@
 // caller: find the section (and block), then read its keys before anything else moves them.
 #include "core/byteblock.h"
 #include "core/bytestream.h"
+#include "core/changelog.h"
 #include "core/controllerlink.h"
 #include "core/curvegraph.h"
 #include "core/documenthost.h"
@@ -20,6 +21,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,6 +85,7 @@ struct VariableSlot {
         value.SetU8(2, cells);
         value.SetU8(3, width);
     }
+    bool operator==(const VariableSlot&) const = default;
 };
 
 struct ConvPair {
@@ -99,6 +102,7 @@ struct CurveSettings {
     std::string IntToDispFormula;
     std::string ProxyFormula;
     std::string PadEnable;
+    bool operator==(const CurveSettings&) const = default;
 };
 
 // Formula slots of the curve conversions.
@@ -201,7 +205,9 @@ public:
     int SetStatusText(const std::string& text);
     void RefreshViews(int rebuild);
     int NotifyChange(int flags, void* sheet);
-    void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+    // Set outside a step, the mark also means that no undo leads back to the saved file;
+    // cleared, the document matches its file again (New, Open, Save).
+    void SetModifiedFlag(bool modified = true);
     bool IsModified() const { return modified_; }
 
     // --- Lifecycle -----------------------------------------------------------------
@@ -221,6 +227,9 @@ public:
     bool OnSaveDocument(const std::string& path);
     // The calibration file's bytes (the current format).
     std::string SaveToBytes() const;
+    // Makes this document a copy of other's calibration, definition and curve conversions;
+    // its links (host, graph, controller) stay its own.
+    void CopyCalibration(const CVLXDoc& other);
     // Reads a calibration file's bytes as File>Open does, after the first line has been
     // recognised. Returns 1 when loaded, 0 when rejected (a message was shown and nothing
     // changed), -1 when the bytes are malformed (failure says why; the caller restores).
@@ -280,7 +289,18 @@ public:
     // The graph's adjuster. delta is in internal units and in/out: 0 asks for value (in
     // display units) and receives the step that was applied; otherwise the step to apply.
     float AdjustCurvePoint(int curve, int point, float value, std::int16_t& delta);
+    // A stored curve point in display units, as the graph shows it (0 out of range).
+    float CurveDisplayValue(int curve, int point);
     void LoadCurvesIntoGraph();
+    // The curve's legend name in the graph; empty without a graph.
+    std::string CurveName(int curve) const;
+    // Stores value (display units) as the nearest value the curve can hold, through
+    // AdjustCurvePoint so its limits apply; returns the value shown afterwards.
+    float SetCurvePointValue(int curve, int point, float value);
+    // Sets the points as one step named name plus the points it changed ("Smooth 4 Points
+    // of 1-2") and shows them in the graph. Non-finite values and points outside the
+    // table are skipped. Returns how many stored values changed.
+    int SetCurvePoints(std::string name, std::span<const CurvePointValue> values);
 
     // --- Formula bindings ----------------------------------------------------------
     int SubstituteReferences(std::string& formula, float x);
@@ -296,6 +316,29 @@ public:
     // the caller has none. match: in 1 = apply, else test only; out 1 when all matched.
     int ApplyActionList(std::string_view key, int scope, const double* callerValue, int* match);
     int MatchActionState(const std::string& format, int scope, int& state);
+
+    // --- Change log: undo and redo ---------------------------------------------------
+    // Every user-level change runs between BeginChange and EndChange (ChangeScope does
+    // both, and they nest); what it changed becomes one step that Undo and Redo walk.
+    void BeginChange(std::string name, ChangeNaming naming = ChangeNaming::kAsGiven,
+                     const void* mergeKey = nullptr);
+    void EndChange();
+    // Takes back (does again) the last step and refreshes the views as a load does; 0
+    // when there is none or a step is open.
+    int Undo();
+    int Redo();
+    bool CanUndo() const { return changeLog_.CanUndo(); }
+    bool CanRedo() const { return changeLog_.CanRedo(); }
+    // The name of the step Undo (Redo) acts on, such as "Move 3 Points of 1-2 Up".
+    std::string UndoName() const { return changeLog_.UndoName(); }
+    std::string RedoName() const { return changeLog_.RedoName(); }
+    // New and Open start a fresh history.
+    void ClearHistory() {
+        changeLog_.Clear();
+        if (modified_)
+            changeLog_.ForgetSaved();
+    }
+    ChangeLog& History() { return changeLog_; }
 
     // --- Calibration data (saved unless marked transient) --------------------------
     std::array<std::int16_t, kNumCurves * kPointsPerCurve> CurveTable{};
@@ -342,6 +385,9 @@ private:
     struct SavedState;
     std::unique_ptr<SavedState> CaptureState() const;
     void RestoreState(SavedState& state);
+    // Brings what follows the restored fields up to date after an undo or redo.
+    void AfterRestore(const ChangeEffect& effect);
+    void LoadCurveIntoGraph(int curve);
     int ReadCurrentFormat(ByteReader& reader, std::string& failure);
     void AttachToDefinitions();
 
@@ -374,6 +420,23 @@ private:
     CurveGraph* graph_ = nullptr;
     CFormulaParser parser_;
     bool modified_ = false;
+    ChangeLog changeLog_;
+};
+
+// Runs a change as one step of the document's history.
+class ChangeScope {
+public:
+    ChangeScope(CVLXDoc& doc, std::string name, ChangeNaming naming = ChangeNaming::kAsGiven,
+                const void* mergeKey = nullptr)
+        : doc_(doc) {
+        doc_.BeginChange(std::move(name), naming, mergeKey);
+    }
+    ~ChangeScope() { doc_.EndChange(); }
+    ChangeScope(const ChangeScope&) = delete;
+    ChangeScope& operator=(const ChangeScope&) = delete;
+
+private:
+    CVLXDoc& doc_;
 };
 
 // The first character of "Package.ver" in the program directory as a byte value, 0 when

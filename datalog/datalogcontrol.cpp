@@ -12,6 +12,7 @@
 #include "link/vlxcontroller.h"
 #include "uicommon/textcodec.h"
 
+#include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -59,14 +60,12 @@ CDataLogControl::CDataLogControl(CMainFrame& frame, CVLXDoc& doc, CVLXController
     status_->hide();
     frame.statusBar()->addPermanentWidget(status_);
 
-    const auto connected = [this] { return Connected() && !Recording(); };
-    frame.SetCommandHandler(
-        kIdDataLogStart, [this] { StartLog(); }, connected);
-    frame.SetCommandHandler(
-        kIdDataLogStop, [this] { StopLog(); }, [this] { return Recording(); });
-    frame.SetCommandHandler(
-        kIdDataLogToggle, [this] { Recording() ? StopLog() : StartLog(); },
-        [this] { return Recording() || Connected(); }, [this] { return Recording() ? 1 : 0; });
+    // A recording can be stopped whatever the link does; one starts while it is up.
+    const auto startOrStop = [this] { Recording() ? StopLog() : StartLog(); };
+    const auto possible = [this] { return Recording() || Connected(); };
+    frame.SetCommandHandler(kIdDataLogStartStop, startOrStop, possible);
+    frame.SetCommandHandler(kIdDataLogToggle, startOrStop, possible,
+                            [this] { return Recording() ? 1 : 0; });
     frame.SetCommandHandler(kIdDataLogOpen, [this] { OpenLog(); });
 
     openDialog = [](QWidget* parent, const std::string& directory) {
@@ -94,7 +93,7 @@ CDataLogControl::~CDataLogControl() {
     windows_.clear();
     frame_.Dashboard()->Model().HoldCrosshair(false);
     // The frame asks its commands for their state until it goes.
-    for (int id : {kIdDataLogStart, kIdDataLogStop, kIdDataLogToggle, kIdDataLogOpen})
+    for (int id : {kIdDataLogStartStop, kIdDataLogToggle, kIdDataLogOpen})
         frame_.SetCommandHandler(id, {});
 }
 
@@ -131,7 +130,7 @@ void CDataLogControl::StartLog() {
         return;
     }
     ShowStatus();
-    frame_.UpdateCommandUI();
+    ShowRecordingState();
 }
 
 void CDataLogControl::StopLog() {
@@ -145,9 +144,16 @@ void CDataLogControl::StopLog() {
     status_->setText(QStringLiteral("Data log %1 saved: %2 rows").arg(name).arg(writer_->Rows()));
     status_->show();
     writer_.reset();
-    frame_.UpdateCommandUI();
+    ShowRecordingState();
     if (!problem.empty() || !closed)
         frame_.MessageBox(problem.empty() ? error : problem, kDataLogErrorCaption, kMbIconStop);
+}
+
+void CDataLogControl::ShowRecordingState() {
+    if (QAction* item = frame_.Action(kIdDataLogStartStop))
+        item->setText(Recording() ? QStringLiteral("Stop Data Log\tCtrl+L")
+                                  : QStringLiteral("Start Data Log\tCtrl+L"));
+    frame_.UpdateCommandUI();
 }
 
 void CDataLogControl::ShowStatus() {

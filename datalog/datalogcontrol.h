@@ -1,6 +1,6 @@
 #pragma once
-// CDataLogControl: the main window's data logs. It handles File > Start Data Log, Stop Data
-// Log and Open Data Log..., and the toolbar's Data Log button:
+// CDataLogControl: the main window's data logs. It handles File > Start Data Log (Stop Data
+// Log while recording; Ctrl+L), File > Open Data Log..., and the toolbar's Data Log button:
 //
 // - Recording (enabled while the controller is connected) writes a new file named by the
 //   date and time into the logs folder, fed by the controller link's polling, whether or
@@ -77,6 +77,8 @@ private:
     };
 
     bool Connected() const;
+    // The File menu's item says what it does next; the toolbar's button shows the state.
+    void ShowRecordingState();
     void ShowStatus();
     void CheckWriter();
     void MoveCrosshair(CLogCrosshair& crosshair, double t);

@@ -4,10 +4,9 @@ namespace vexa {
 
 std::string CommandPrompt(int id) {
     switch (id) {
-    case kIdDataLogStart:
-        return "Record the controller's live data into a new data log\nStart Data Log";
-    case kIdDataLogStop:
-        return "Stop recording the data log\nStop Data Log";
+    case kIdDataLogStartStop:
+        return "Start or stop recording the controller's live data into a data log\nStart or "
+               "Stop Data Log";
     case kIdDataLogToggle:
         return "Start or stop recording the controller's live data\nToggle Data Log";
     case kIdDataLogOpen:
@@ -46,6 +45,13 @@ std::string CommandPrompt(int id) {
     case kIdDumpState:
         return "Save the controller's operating state to a file for technical "
                "support\nDump Controller System State";
+    case kIdRestorePoints:
+        return "Open or compare what a controller table held before a write replaced "
+               "it\nRestore Points";
+    case kIdCompareWith:
+        return "Show another calibration beside this one and list what differs\nCompare With";
+    case kIdCloseCompare:
+        return "Stop comparing with the other calibration\nClose Compare";
     // The framework's own prompts.
     case kIdFileNew:
         return "Create a new document\nNew";
@@ -65,6 +71,20 @@ std::string CommandPrompt(int id) {
         return "Quit the application; prompts to save documents\nExit";
     case kIdEditUndo:
         return "Undo the last action\nUndo";
+    case kIdEditRedo:
+        return "Redo the previously undone action\nRedo";
+    case kIdEditSetTo:
+        return "Set the selected curve points to one value\nSet To";
+    case kIdEditAdd:
+        return "Add a value to each selected curve point\nAdd";
+    case kIdEditScale:
+        return "Scale the selected curve points by a percentage\nScale";
+    case kIdEditInterpolate:
+        return "Put the selected points between the first and the last selected point of each "
+               "curve on a straight line\nInterpolate";
+    case kIdEditSmooth:
+        return "Smooth the selected points between the first and the last selected point of "
+               "each curve with their neighbours\nSmooth";
     case kIdEditCut:
         return "Cut the selection and put it on the Clipboard\nCut";
     case kIdEditCopy:

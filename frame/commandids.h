@@ -17,6 +17,10 @@ enum CommandId : int {
     kIdTable2 = 32792,
     kIdGettingStarted = 32794,
     kIdDumpState = 32797,
+    // Restore points and comparing calibrations.
+    kIdRestorePoints = 32870,
+    kIdCompareWith = 32871,
+    kIdCloseCompare = 32872,
     kIdFileNew = 57600,
     kIdFileOpen = 57601,
     kIdFileSave = 57603,
@@ -41,11 +45,19 @@ enum CommandId : int {
     kIdPrevPane = 57681,
     kIdViewToolbar = 59392,
     kIdViewStatusBar = 59393,
+
+    // Undo history and the operations on selected curve points.
+    kIdEditRedo = 57644,
+    kIdEditSetTo = 32830,
+    kIdEditAdd = 32831,
+    kIdEditScale = 32832,
+    kIdEditInterpolate = 32833,
+    kIdEditSmooth = 32834,
+
     // Data logs: recording from the controller and the log window.
-    kIdDataLogStart = 32830,
-    kIdDataLogStop = 32831,
-    kIdDataLogToggle = 32832, // the toolbar's button: start or stop
-    kIdDataLogOpen = 32833,
+    kIdDataLogStartStop = 32850, // the File menu's item: Start Data Log or Stop Data Log
+    kIdDataLogToggle = 32851,    // the toolbar's button, pressed while recording
+    kIdDataLogOpen = 32852,
 };
 
 // Help contexts: the main window itself, and command help for a control id (0x10000 + id).

@@ -3,6 +3,7 @@
 #include "core/settingskeys.h"
 #include "frame/commandids.h"
 #include "frame/dashboard.h"
+#include "frame/editcommands.h"
 #include "graph/dynamicdialogbar.h"
 #include "graph/legendbutton.h"
 #include "graph/vlxview.h"
@@ -27,6 +28,7 @@
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -152,6 +154,8 @@ void CMainFrame::AttachDocument(CVLXDoc& doc, ProgramLauncher* launcher) {
         settingsWindows_->RefreshSettingsSheet(doc_, cycle, SheetTemplate());
     };
 
+    InstallEditCommands(*this, doc, *view_);
+
     LoadBarState();
     view_->setFocus();
     UpdateCommandUI();
@@ -185,6 +189,29 @@ void CMainFrame::SetCommandHandler(int id, Handler handler, EnableRule enabled, 
     UpdateCommandUI();
 }
 
+namespace {
+
+// A menu text as a tool tip: without its mnemonic marks and the keys after the tab.
+QString MenuTextToolTip(const QString& text) {
+    QString tip;
+    for (qsizetype i = 0; i < text.size() && text[i] != QLatin1Char('\t'); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('&'))
+                tip += text[++i];
+            continue;
+        }
+        tip += text[i];
+    }
+    return tip;
+}
+
+} // namespace
+
+void CMainFrame::SetCommandText(int id, TextRule text) {
+    commands_[id].text = std::move(text);
+    UpdateCommandUI();
+}
+
 QAction* CMainFrame::Action(int id) const {
     const auto it = commands_.find(id);
     return it == commands_.end() ? nullptr : it->second.action;
@@ -213,6 +240,13 @@ void CMainFrame::UpdateCommandUI() {
             continue;
         const bool enabled = command.handler && (!command.enabled || command.enabled());
         command.action->setEnabled(enabled);
+        if (command.text) {
+            const QString text = command.text();
+            if (text != command.action->text()) {
+                command.action->setText(text);
+                command.action->setToolTip(MenuTextToolTip(text));
+            }
+        }
         if (command.checked) {
             const int state = command.checked();
             command.action->setCheckable(state >= 0);
@@ -246,8 +280,9 @@ void CMainFrame::BuildMenus() {
     fileMenu_->addAction(
         MakeAction(kIdReadCalibration, QStringLiteral("R&ead Calibration from Controller")));
     fileMenu_->addSeparator();
-    fileMenu_->addAction(MakeAction(kIdDataLogStart, QStringLiteral("S&tart Data Log")));
-    fileMenu_->addAction(MakeAction(kIdDataLogStop, QStringLiteral("Stop Data &Log")));
+    // One item starts and stops a recording (its text says which); Ctrl+L does the same.
+    fileMenu_->addAction(MakeAction(kIdDataLogStartStop, QStringLiteral("Start Data Log\tCtrl+L"),
+                                    keys({QKeySequence(Qt::CTRL | Qt::Key_L)})));
     fileMenu_->addAction(MakeAction(kIdDataLogOpen, QStringLiteral("Open Data Lo&g...")));
     MakeAction(kIdDataLogToggle, QStringLiteral("Data Log")); // the toolbar's button
     fileMenu_->addSeparator();
@@ -260,6 +295,10 @@ void CMainFrame::BuildMenus() {
         tables->addAction(action);
         fileMenu_->addAction(action);
     }
+    fileMenu_->addSeparator();
+    fileMenu_->addAction(MakeAction(kIdRestorePoints, QStringLiteral("Restore Poin&ts...")));
+    fileMenu_->addAction(MakeAction(kIdCompareWith, QStringLiteral("Compare Wit&h...")));
+    fileMenu_->addAction(MakeAction(kIdCloseCompare, QStringLiteral("C&lose Compare")));
     fileMenu_->addSeparator();
     fileMenu_->addAction(MakeAction(kIdFilePrint, QStringLiteral("&Print...\tCtrl+P"),
                                     keys({QKeySequence(Qt::CTRL | Qt::Key_P)})));
@@ -275,6 +314,9 @@ void CMainFrame::BuildMenus() {
     edit->addAction(MakeAction(
         kIdEditUndo, QStringLiteral("&Undo\tCtrl+Z"),
         keys({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)})));
+    edit->addAction(MakeAction(kIdEditRedo, QStringLiteral("&Redo\tCtrl+Y"),
+                               keys({QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})));
     edit->addSeparator();
     edit->addAction(MakeAction(
         kIdEditCut, QStringLiteral("Cu&t\tCtrl+X"),
@@ -285,6 +327,13 @@ void CMainFrame::BuildMenus() {
     edit->addAction(MakeAction(
         kIdEditPaste, QStringLiteral("&Paste\tCtrl+V"),
         keys({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)})));
+    // The operations on the selected curve points.
+    edit->addSeparator();
+    edit->addAction(MakeAction(kIdEditSetTo, QStringLiteral("&Set To...")));
+    edit->addAction(MakeAction(kIdEditAdd, QStringLiteral("&Add...")));
+    edit->addAction(MakeAction(kIdEditScale, QStringLiteral("Sca&le...")));
+    edit->addAction(MakeAction(kIdEditInterpolate, QStringLiteral("&Interpolate")));
+    edit->addAction(MakeAction(kIdEditSmooth, QStringLiteral("S&mooth")));
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->addAction(MakeAction(kIdViewToolbar, QStringLiteral("&Toolbar")));
@@ -364,6 +413,8 @@ void CMainFrame::BuildToolBar() {
     button(kIdEditCut, GlyphIcon(QStringLiteral("\u2702"), Qt::black));
     button(kIdEditCopy, GlyphIcon(QStringLiteral("\u2750"), Qt::black));
     button(kIdEditPaste, GlyphIcon(QStringLiteral("\u2398"), Qt::black));
+    button(kIdEditUndo, GlyphIcon(QStringLiteral("\u21B6"), Qt::black));
+    button(kIdEditRedo, GlyphIcon(QStringLiteral("\u21B7"), Qt::black));
     toolBar_->addSeparator();
     button(kIdSystemSettings, s->standardIcon(QStyle::SP_FileDialogDetailedView));
     button(kIdViewDashboard, s->standardIcon(QStyle::SP_ComputerIcon));
@@ -771,6 +822,14 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget)
         return false;
+    // A shortcut is matched against the commands' enabled states right after this event:
+    // they must be up to date (Ctrl+C just after points were selected copies them).
+    if (event->type() == QEvent::ShortcutOverride && widget->window() == this) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)) ||
+            (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F35))
+            UpdateCommandUI();
+    }
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         if (contextHelpMode_) {

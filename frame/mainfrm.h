@@ -67,6 +67,10 @@ public:
     using CheckRule = std::function<int()>;
     void SetCommandHandler(int id, Handler handler, EnableRule enabled = {},
                            CheckRule checked = {});
+    // A command whose menu text follows the document ("&Undo Axle ratio\tCtrl+Z"); its
+    // tool tip is the same text without the mnemonic and the keys.
+    using TextRule = std::function<QString()>;
+    void SetCommandText(int id, TextRule text);
     QAction* Action(int id) const;
     // Runs a command as the menu does; false when it has no handler or is disabled.
     bool RunCommand(int id);
@@ -174,6 +178,7 @@ private:
         Handler handler;
         EnableRule enabled;
         CheckRule checked;
+        TextRule text;
     };
     QAction* MakeAction(int id, const QString& text, const QList<QKeySequence>& keys = {});
     void BuildMenus();

@@ -32,6 +32,8 @@ enum class PenStyle : std::uint8_t {
     kGeometricSolid,
     // Geometric dotted pen with square end caps.
     kGeometricDotted,
+    // Geometric dashed pen with flat end caps: dashes four widths long, two widths apart.
+    kGeometricDashed,
 };
 
 struct Pen {

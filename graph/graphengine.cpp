@@ -65,10 +65,14 @@ int CGraphEngine::Resize(int traceCount, int pointCount) {
     std::vector<GraphTrace> traces;
     std::vector<GraphPoint> points;
     std::vector<std::string> labels;
+    std::vector<float> companions;
+    std::vector<std::uint8_t> hasCompanion;
     try {
         traces.resize(tc);
         points.resize(tc * pc);
         labels.resize(pc);
+        companions.resize(tc * pc);
+        hasCompanion.resize(tc);
     } catch (const std::bad_alloc&) {
         return 0;
     }
@@ -77,6 +81,8 @@ int CGraphEngine::Resize(int traceCount, int pointCount) {
     traces_.swap(traces);
     points_.swap(points);
     xLabels_.swap(labels);
+    companions_.swap(companions);
+    hasCompanion_.swap(hasCompanion);
     traceCount_ = static_cast<std::int16_t>(traceCount);
     pointCount_ = static_cast<std::int16_t>(pointCount);
     dragColumn_ = -1;
@@ -169,6 +175,35 @@ float CGraphEngine::GetTraceMin(int trace) const {
 
 float CGraphEngine::GetTraceMax(int trace) const {
     return ValidTrace(trace) ? traces_[static_cast<std::size_t>(trace)].max : 0.0f;
+}
+
+void CGraphEngine::SetCompanionValues(int trace, std::span<const float> values) {
+    if (!ValidTrace(trace))
+        return;
+    const auto count = std::min(values.size(), static_cast<std::size_t>(pointCount_));
+    std::copy_n(values.begin(), count,
+                companions_.begin() + static_cast<std::ptrdiff_t>(trace) * pointCount_);
+    hasCompanion_[static_cast<std::size_t>(trace)] = 1;
+}
+
+void CGraphEngine::ClearCompanion(int trace) {
+    if (ValidTrace(trace))
+        hasCompanion_[static_cast<std::size_t>(trace)] = 0;
+}
+
+void CGraphEngine::ClearCompanions() {
+    std::fill(hasCompanion_.begin(), hasCompanion_.end(), std::uint8_t{0});
+}
+
+int CGraphEngine::HasCompanion(int trace) const {
+    return ValidTrace(trace) && hasCompanion_[static_cast<std::size_t>(trace)] ? 1 : 0;
+}
+
+float CGraphEngine::GetCompanionValue(int trace, int point) const {
+    if (!ValidTrace(trace) || !ValidPoint(point))
+        return 0.0f;
+    return companions_[static_cast<std::size_t>(trace) * static_cast<std::size_t>(pointCount_) +
+                       static_cast<std::size_t>(point)];
 }
 
 void CGraphEngine::SetTraceVisible(int trace, int on) {
@@ -365,16 +400,21 @@ void CGraphEngine::AutoScale(DrawingSurface& surface) {
     float gmin = 0.0f;
     float gmax = 0.0f;
     bool any = false;
-    for (const GraphTrace& tr : traces_) {
+    const auto include = [&](float low, float high) {
+        gmin = any ? std::min(gmin, low) : low;
+        gmax = any ? std::max(gmax, high) : high;
+        any = true;
+    };
+    for (int t = 0; t < traceCount_; ++t) {
+        const GraphTrace& tr = traces_[static_cast<std::size_t>(t)];
         if (!tr.visible)
             continue;
-        if (!any) {
-            gmin = tr.min;
-            gmax = tr.max;
-            any = true;
-        } else {
-            gmin = std::min(gmin, tr.min);
-            gmax = std::max(gmax, tr.max);
+        include(tr.min, tr.max);
+        // A companion shares its trace's axis, so both lines stay in view.
+        if (hasCompanion_[static_cast<std::size_t>(t)]) {
+            const auto first = companions_.begin() + static_cast<std::ptrdiff_t>(t) * pointCount_;
+            const auto [low, high] = std::minmax_element(first, first + pointCount_);
+            include(*low, *high);
         }
     }
     // Keep the axis within 8 steps of the largest step so nothing below can overflow.
@@ -496,7 +536,31 @@ void CGraphEngine::DrawTrace(DrawingSurface& surface, int trace, Pen& oldPen, Br
         DrawMarker(surface, trace, pointCount_ - 1, tracePen);
 }
 
+void CGraphEngine::DrawCompanions(DrawingSurface& surface) {
+    Pen oldPen;
+    bool selected = false;
+    for (int t = traceCount_ - 1; t >= 0; --t) {
+        const auto index = static_cast<std::size_t>(t);
+        if (!traces_[index].visible || !hasCompanion_[index])
+            continue;
+        const Pen pen{PenStyle::kGeometricDashed, metrics_.traceLineWidth, traces_[index].colour};
+        if (selected) {
+            surface.SelectPen(pen);
+        } else {
+            oldPen = surface.SelectPen(pen);
+            selected = true;
+        }
+        surface.MoveTo(PointX(0.0f), ValueY(GetCompanionValue(t, 0)));
+        for (int i = 1; i < pointCount_; ++i)
+            surface.LineTo(PointX(static_cast<float>(i)), ValueY(GetCompanionValue(t, i)));
+    }
+    if (selected)
+        surface.SelectPen(oldPen);
+}
+
 void CGraphEngine::DrawTraces(DrawingSurface& surface) {
+    // Companions first: the calibration being edited lies on top of what it is compared with.
+    DrawCompanions(surface);
     // The current trace goes last, so it lies on top.
     std::vector<int> order;
     for (int t = traceCount_ - 1; t >= 0; --t) {

@@ -10,8 +10,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vexa {
@@ -125,6 +127,17 @@ bool IsPrintfFormatSafe(const std::string& format, std::span<const PrintfArg> ar
 // stored value.
 bool IsCalloutFormatSafe(const std::string& format);
 
+// Operations on the selected points, offered by the Edit menu and the graph's context menu.
+enum class PointOperation { kSetTo, kAdd, kScale, kInterpolate, kSmooth };
+
+// Display values as clipboard text: separated by tabs, each the shortest text that reads
+// back as the same float, with '.' as the decimal point.
+std::string FormatPointValues(std::span<const double> values);
+// Values from clipboard text: separated by tabs, line breaks, spaces or semicolons, so a
+// spreadsheet row or column pastes; a decimal comma reads as a point. nullopt when a piece
+// is not a finite number, or when there is none.
+std::optional<std::vector<double>> ParsePointValues(std::string_view text);
+
 namespace graphdetail {
 
 // Truncation toward zero into 16 bits; out-of-range values stick to the limits and NaN
@@ -203,6 +216,16 @@ public:
     void UpdateTraceRange(int trace);
     float GetTraceMin(int trace) const;
     float GetTraceMax(int trace) const;
+
+    // Companions: another calibration's curve beside a trace, drawn dashed in the trace's
+    // colour under the traces whenever its trace is shown, and counted in the y axis. They
+    // are never selected or edited. Setting one takes the first min(values.size(), point
+    // count) values; Resize and ClearCompanions remove them all.
+    void SetCompanionValues(int trace, std::span<const float> values);
+    void ClearCompanion(int trace);
+    void ClearCompanions();
+    int HasCompanion(int trace) const;
+    float GetCompanionValue(int trace, int point) const;
 
     // Hiding a trace deselects its points.
     void SetTraceVisible(int trace, int on);
@@ -285,6 +308,23 @@ public:
     // The callback when installed, otherwise the default adjuster.
     float AdjustValue(int trace, int point, float proposed, std::int16_t& delta);
 
+    // Operations on the selection -----------------------------------------------------
+    // The engine changes nothing here: it says which points get which display value, in
+    // trace and point order, and the document stores them, snapped to what each curve can
+    // hold. argument is the value (Set To), the offset (Add) or the percentage (Scale).
+    // Interpolate and Smooth keep the first and last selected point of each trace and
+    // change the selected points between them: Interpolate to the straight line between
+    // the two, Smooth to the mean of each point and its two neighbours as they were.
+    std::vector<CurvePointValue> OperationValues(PointOperation op, double argument) const;
+    // Where pasted values go, always into the current trace (in link mode a click selects
+    // points of other curves too): into its selected points in order when more than one is
+    // selected, otherwise from the cursor point (the first point without a cursor) on; as
+    // far as values and points last. Empty without a current trace that is visible.
+    std::vector<CurvePointValue> PasteValues(std::span<const double> values) const;
+    // The selected points of the current trace, in point order: what Copy takes.
+    std::vector<double> CopyValues() const;
+    int SelectedPointCount() const;
+
     int GetCurrentTrace() const { return currentTrace_; }
     int GetCursorColumn() const { return cursorColumn_; }
     int GetDragColumn() const { return dragColumn_; }
@@ -303,6 +343,7 @@ private:
     int TraceSearch(int column, int y) const;
     void FillSelectionSpan();
     void DrawTrace(DrawingSurface& surface, int trace, Pen& oldPen, Brush& oldBrush);
+    void DrawCompanions(DrawingSurface& surface);
     void DrawMarker(DrawingSurface& surface, int trace, int point, const Pen& tracePen);
     int StoredValue(int trace, int point) const;
 
@@ -314,6 +355,8 @@ private:
     std::int16_t plotHeight_ = 0;
     std::vector<GraphTrace> traces_;
     std::vector<GraphPoint> points_; // trace-major
+    std::vector<float> companions_;  // trace-major, as points_
+    std::vector<std::uint8_t> hasCompanion_;
     std::vector<std::string> xLabels_;
     GraphAppearance appearance_;
     GraphMetrics metrics_;
@@ -359,6 +402,7 @@ public:
         engine_.SetTraceText(trace, name, calloutFormat);
     }
     void SetLinkMode(int mode) override { engine_.SetLinkMode(mode); }
+    std::string TraceName(int trace) const override { return engine_.GetTraceName(trace); }
 
 private:
     CGraphEngine& engine_;

@@ -3,8 +3,11 @@
 #include "graph/dynamicdialogbar.h"
 #include "uicommon/controlwidget.h"
 #include "uicommon/messagebox.h"
+#include "uicommon/textcodec.h"
 
 #include <QKeyEvent>
+
+#include <optional>
 
 namespace vexa {
 
@@ -140,6 +143,11 @@ bool CLegendButton::event(QEvent* event) {
 
 void CLegendButton::OnClicked() {
     const int state = CheckState();
+    // One step of the history, named as the bar shows the box. The scope is on the document,
+    // not on this button, which a control button's rebuild deletes.
+    std::optional<ChangeScope> step;
+    if (doc_)
+        step.emplace(*doc_, ToWindows1252(accessibleName()));
     switch (kind_) {
     case kTraceButton: {
         bool any = false;

@@ -52,6 +52,11 @@ QPen QPainterSurface::MakeQPen() const {
         pen.setJoinStyle(Qt::MiterJoin);
         pen.setDashPattern({0.01, 1.99});
         break;
+    case PenStyle::kGeometricDashed:
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        pen.setDashPattern({4.0, 2.0});
+        break;
     }
     return pen;
 }

@@ -3,6 +3,7 @@
 #include "graph/graphpainter.h"
 #include "graph/qpaintersurface.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPageSetupDialog>
@@ -62,6 +63,7 @@ CVLXView::CVLXView(CVLXDoc& doc, QWidget* parent)
 }
 
 CVLXView::~CVLXView() {
+    EndDragStep();
     // The engine goes with the view; the document must not reach it afterwards.
     if (doc_.Graph() == &curveGraph_)
         doc_.SetGraph(nullptr);
@@ -116,6 +118,11 @@ void CVLXView::RepaintNow() {
 void CVLXView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         captured_ = true;
+        // The drag that may follow is one step of the history, however many moves it takes.
+        if (!dragStep_) {
+            dragStep_ = true;
+            doc_.BeginChange({}, ChangeNaming::kMovePoints);
+        }
         const QPoint at = event->position().toPoint();
         engine_.OnMouseDown(Modifiers(event->modifiers()), at.x(), at.y());
         RepaintNow();
@@ -140,12 +147,14 @@ void CVLXView::mouseReleaseEvent(QMouseEvent* event) {
     captured_ = false;
     const QPoint at = event->position().toPoint();
     engine_.OnMouseUp(Modifiers(event->modifiers()), at.x(), at.y());
+    EndDragStep();
     RepaintNow();
     QWidget::mouseReleaseEvent(event);
 }
 
 void CVLXView::keyPressEvent(QKeyEvent* event) {
     if (const int key = GraphKeyFromQt(event->key())) {
+        ChangeScope step(doc_, {}, ChangeNaming::kMovePoints);
         engine_.OnKey(key, std::max(1, event->count()), Modifiers(event->modifiers()));
         RepaintNow();
         event->accept();
@@ -159,15 +168,28 @@ void CVLXView::wheelEvent(QWheelEvent* event) {
     if (wheelAccumulator_ >= kWheelNotch || wheelAccumulator_ <= -kWheelNotch) {
         const int notches = wheelAccumulator_ / kWheelNotch;
         wheelAccumulator_ %= kWheelNotch;
+        ChangeScope step(doc_, {}, ChangeNaming::kMovePoints);
         engine_.OnKey(kGraphKeyUp, notches, Modifiers(event->modifiers()));
         RepaintNow();
     }
     event->accept();
 }
 
+void CVLXView::EndDragStep() {
+    if (dragStep_) {
+        dragStep_ = false;
+        doc_.EndChange();
+    }
+}
+
 void CVLXView::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     wheelAccumulator_ = 0;
+    // A drag cut short (another window took the pointer) still closes its step.
+    if (!captured_ || !(QApplication::mouseButtons() & Qt::LeftButton)) {
+        captured_ = false;
+        EndDragStep();
+    }
 }
 
 QPrinter& CVLXView::Printer() {

@@ -73,6 +73,7 @@ private:
     // Background, graph, crosshair and callout into the off-screen image.
     void DrawOffscreen();
     static int Modifiers(Qt::KeyboardModifiers modifiers);
+    void EndDragStep();
 
     CVLXDoc& doc_;
     CGraphEngine engine_;
@@ -80,6 +81,7 @@ private:
     QImage offscreen_;
     int wheelAccumulator_ = 0;
     bool captured_ = false;
+    bool dragStep_ = false; // a press opened a step of the history; the release closes it
     std::function<void(int, int)> minTrackSize_;
     std::unique_ptr<QPrinter> printer_;
 };

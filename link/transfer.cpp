@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 namespace vexa {
 
@@ -131,6 +132,19 @@ std::string TransferLayoutProblem(const DeclarationsBlock& declarations, int tab
     return {};
 }
 
+int LoadReadbackDefinition(CVLXDoc& doc, std::span<const std::uint8_t> image,
+                           const TransmissionChooser& chooser) {
+    CTransReadbackDecoder decoder(chooser);
+    std::string definition;
+    if (!decoder.DetectTransmissionType(doc.DefinitionDir, definition, image))
+        return 0;
+    doc.Header[kDefinitionFileName] = definition;
+    doc.LoadDefinitionFile(JoinStoredPath(doc.DefinitionDir, definition));
+    doc.ReadApplicationID();
+    doc.ReadDeclarations(0);
+    return 1;
+}
+
 void CVLXController::ReportProgress(int done, int total) {
     if (progress_)
         progress_(done, total);
@@ -141,6 +155,10 @@ int CVLXController::SelectedTable() const {
 }
 
 int CVLXController::TransferCalibration(int direction) {
+    // A read replaces the calibration: one step of the history, whatever it changes.
+    std::optional<ChangeScope> readStep;
+    if (direction != 1)
+        readStep.emplace(doc_, "Read Calibration from Controller");
     CTCS_Monitor::Exchange exchange(*monitor_);
     const bool write = direction == 1;
     const char* caption = write ? "Calibration Write Error:" : "Calibration Read Error:";
@@ -194,6 +212,9 @@ int CVLXController::TransferCalibration(int direction) {
                              caption, kTransferMessageFlags);
             return 0;
         }
+        // What the table holds is kept before anything is sent.
+        if (!MakeRestorePoint(table))
+            return 0;
         // The whole table once more, on a quiet line with the link checked again: nothing of
         // the first attempt may be read as an answer of the second.
         if (!transfer() && (RecoverLink(), !transfer())) {
@@ -202,18 +223,15 @@ int CVLXController::TransferCalibration(int direction) {
                              kTransferMessageFlags);
             return 0;
         }
+        if (!lastRestorePoint_.empty())
+            doc_.SetStatusText(TableText(true, true, table) +
+                               " Restore point: " + StoredFileName(lastRestorePoint_));
         return 1;
     }
 
     if (!transfer())
         return 0;
-    CTransReadbackDecoder decoder(chooser_);
-    std::string definition;
-    if (decoder.DetectTransmissionType(doc_.DefinitionDir, definition, image)) {
-        doc_.Header[kDefinitionFileName] = definition;
-        doc_.LoadDefinitionFile(JoinStoredPath(doc_.DefinitionDir, definition));
-        doc_.ReadApplicationID();
-        doc_.ReadDeclarations(0);
+    if (LoadReadbackDefinition(doc_, image, chooser_)) {
         doc_.RefreshViews(1);
         RefreshSettingsSheet(0);
     }

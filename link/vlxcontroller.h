@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,12 @@ inline constexpr const char* kDisconnectedStatusText = "Controller Disconnected"
 // the image that would reach into the other table ($CalNVMPageSize), or blocks beyond
 // number 0xFFF.
 std::string TransferLayoutProblem(const DeclarationsBlock& declarations, int table);
+
+// Loads into doc the definition whose signature image matches, as a read does before the
+// image is applied (the definition, its application id and declarations). Returns 1 when a
+// definition was recognised, 0 when none was (doc unchanged).
+int LoadReadbackDefinition(CVLXDoc& doc, std::span<const std::uint8_t> image,
+                           const TransmissionChooser& chooser);
 
 // The path name the read command gives the document before a read:
 // "<folder of currentPath, with its separator>ControllerReadback_Table#<table + 1>"; the
@@ -137,6 +144,19 @@ public:
     // two). Returns 1, or 0 with the failure shown.
     int ReadTablePass(std::vector<std::uint8_t>& image, int size, int table, std::string& error);
 
+    // ---- Restore points ---------------------------------------------------------------
+    // Before every write the selected table is read (as File>Read reads it) into a copy of
+    // the calibration, never the open one, and saved in folder (created when needed) under
+    // RestorePointFileName. When that fails the user is asked whether to write without one;
+    // No sends nothing. An empty folder (the default) makes none.
+    void SetRestorePointFolder(std::string folder) { restorePointFolder_ = std::move(folder); }
+    // The restore point the last write saved; empty when it saved none.
+    const std::string& LastRestorePoint() const { return lastRestorePoint_; }
+    // Reads table into a copy of the calibration and saves it in the restore point folder.
+    // Returns 1 with the file in path, or 0 with the reason in why (what the read's message
+    // boxes would have said: they are not shown).
+    int SaveRestorePoint(int table, std::string& path, std::string& why);
+
     // ---- Diagnostics ------------------------------------------------------------------
     // The first 256 bytes of controller RAM into the file at path (RAMDump.txt). Returns 1
     // when all were written.
@@ -182,6 +202,8 @@ private:
                       std::string& status, std::string& error);
     int ReadFlashChunk(std::vector<std::uint8_t>& image, const FlashPlan& plan, int offset,
                        bool loadBuffer, std::string& status, std::string& error);
+    // The restore point before a write of table: 1 to go on writing, 0 to send nothing.
+    int MakeRestorePoint(int table);
 
     CVLXDoc& doc_;
     Clock& clock_;
@@ -191,6 +213,8 @@ private:
     ConnectionListener listener_;
     TransmissionChooser chooser_;
     std::string lastError_;
+    std::string restorePointFolder_;
+    std::string lastRestorePoint_;
 };
 
 } // namespace vexa

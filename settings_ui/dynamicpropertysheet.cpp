@@ -361,8 +361,17 @@ void CSettingsWindows::RefreshSettingsSheet(CVLXDoc* doc, int cycle, int pageTem
         sheet = OpenSystemSettings(doc, pageTemplate);
     if (!sheet)
         return;
-    if (plan.rebuild)
+    if (plan.rebuild) {
+        const PropertySheetModel& model = sheet->Model();
+        const int active = model.ActivePage();
+        const std::string section =
+            active >= 0 && active < model.PageCount() ? model.Page(active).sectionName : "";
         sheet->RebuildPages();
+        // The calibration changed underneath (an undo, say): the page in view stays.
+        if (!plan.cycle && active > 0 && active < model.PageCount() &&
+            model.Page(active).sectionName == section)
+            sheet->SetActivePage(active);
+    }
     if (plan.cycle)
         sheet->CyclePages();
 }

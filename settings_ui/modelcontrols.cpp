@@ -5,7 +5,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace vexa {
 
@@ -13,12 +12,6 @@ namespace {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-// Whether c is one of the characters of set; a NUL byte, which ends the format for the C
-// library, is none of them.
-bool IsOneOf(char c, const char* set) {
-    return c != '\0' && std::strchr(set, c) != nullptr;
 }
 
 std::string TrimRight(std::string text) {
@@ -34,16 +27,6 @@ std::string Trim(const std::string& text) {
     return TrimRight(text.substr(start));
 }
 
-// Splits "format = formula" at its first "=" when that is not the first character.
-bool SplitAtEquals(const std::string& text, std::string& before, std::string& after) {
-    const std::size_t equals = text.find('=');
-    if (equals == std::string::npos || equals == 0)
-        return false;
-    before = TrimRight(text.substr(0, equals));
-    after = Trim(text.substr(equals + 1));
-    return true;
-}
-
 // value + 0.5 truncated toward zero as a 16-bit integer, the way integer targets store.
 // Values beyond the 32-bit range saturate there first, so the conversion stays defined.
 std::int16_t RoundToInt16(double value) {
@@ -57,57 +40,7 @@ std::int16_t RoundToInt16(double value) {
     return static_cast<std::int16_t>(static_cast<std::int32_t>(rounded));
 }
 
-bool ReadField(const std::string& format, std::size_t& i) {
-    int value = 0;
-    while (i < format.size() && format[i] >= '0' && format[i] <= '9') {
-        value = value * 10 + (format[i] - '0');
-        if (value > 255)
-            return false;
-        ++i;
-    }
-    return true;
-}
-
 } // namespace
-
-bool FormatFitsDoubles(const std::string& format, int count) {
-    int used = 0;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%')
-            continue;
-        if (++i >= format.size())
-            return false;
-        if (format[i] == '%')
-            continue;
-        while (i < format.size() && IsOneOf(format[i], "-+ #0"))
-            ++i;
-        if (!ReadField(format, i))
-            return false;
-        if (i < format.size() && format[i] == '.') {
-            ++i;
-            if (!ReadField(format, i))
-                return false;
-        }
-        if (i < format.size() && format[i] == 'l')
-            ++i;
-        if (i >= format.size() || !IsOneOf(format[i], "fFeEgGaA"))
-            return false;
-        if (++used > count)
-            return false;
-    }
-    return true;
-}
-
-std::string FormatDoubles(const std::string& format, double a, double b, double c) {
-    char buffer[1024];
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    const int length = std::snprintf(buffer, sizeof buffer, format.c_str(), a, b, c);
-#pragma GCC diagnostic pop
-    if (length < 0)
-        return {};
-    return std::string(buffer, std::min(static_cast<std::size_t>(length), sizeof buffer - 1));
-}
 
 bool ResolveProgramFile(const std::string& programDir, const std::string& storedName,
                         std::string& path) {
@@ -137,29 +70,8 @@ void ShowControlHelp(CVLXDoc* doc, const std::string& help, const std::string& t
 
 void EditBoxModel::ReadStoreFormula(CVLXDoc& doc, const char* key, Target& target) {
     std::string text;
-    if (!doc.ReadKeyString(key, text, kBlockScope))
-        return;
-    std::string name;
-    std::string formula;
-    if (!SplitAtEquals(text, name, formula)) {
-        target.formula = Trim(text);
-        target.name.clear();
-        target.kind = -1;
-        return;
-    }
-    name = Trim(name);
-    target.formula = formula;
-    target.kind = -1;
-    if (!name.empty()) {
-        const char kind = name.front();
-        if (kind == 'I' || kind == 'i')
-            target.kind = 0;
-        else if (kind == 'F' || kind == 'f')
-            target.kind = 1;
-    }
-    if (const std::size_t at = name.find('@'); at != std::string::npos)
-        name = name.substr(at + 1);
-    target.name = Trim(name);
+    if (doc.ReadKeyString(key, text, kBlockScope))
+        target = ParseStoreFormula(text);
 }
 
 void EditBoxModel::SetupFromDefinition(CVLXDoc& doc, ControlOwner& owner) {
@@ -168,16 +80,9 @@ void EditBoxModel::SetupFromDefinition(CVLXDoc& doc, ControlOwner& owner) {
 
     std::string display;
     doc.ReadKeyString("DisplayFormula", display, kBlockScope, "%#.2f = x");
-    std::string format;
-    std::string formula;
-    if (SplitAtEquals(display, format, formula)) {
-        // A format that would read arguments it is not given keeps the default.
-        if (FormatFitsDoubles(format, 1))
-            displayFormat_ = format;
-        displayFormula_ = formula;
-    } else {
-        displayFormula_ = display;
-    }
+    const DisplayFormula shown = ParseDisplayFormula(display);
+    displayFormat_ = shown.format;
+    displayFormula_ = shown.formula;
 
     ReadStoreFormula(doc, "StoreFormula", targets_[0]);
     ReadStoreFormula(doc, "StoreFormula2", targets_[1]);
@@ -205,11 +110,7 @@ void EditBoxModel::SetupFromDefinition(CVLXDoc& doc, ControlOwner& owner) {
 }
 
 double EditBoxModel::EvaluateWith(const std::string& formula, double x) {
-    std::string text = formula;
-    doc_->SubstituteReferences(text, 0.0f);
-    int errorPosition = 0;
-    std::string errorText;
-    return parser_.Evaluate(text, x, errorPosition, errorText, 1);
+    return EvaluateSettingFormula(*doc_, parser_, formula, x);
 }
 
 void EditBoxModel::RefreshText() {

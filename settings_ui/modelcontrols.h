@@ -8,6 +8,7 @@
 // Controls never carry out their GlobalInfluence flags themselves: they hand them to their
 // owner (ControlOwner::RequestInfluence), which runs them once the build or user event in
 // progress is over, so a control is never destroyed by its own change.
+#include "core/displayformula.h"
 #include "core/vlxdoc.h"
 #include "formula/formulaparser.h"
 #include "uicommon/controlidsource.h"
@@ -101,14 +102,6 @@ public:
 
 // --- Helpers shared by the models ----------------------------------------------------
 
-// Whether format's conversions are all for doubles (f F e E g G a A, with flags, a width
-// and precision of at most 255, optionally the 'l' length) and at most count of them. "%%"
-// counts as text; '*', %n and every other conversion are refused.
-bool FormatFitsDoubles(const std::string& format, int count);
-
-// printf of up to three doubles; the caller has checked format with FormatFitsDoubles.
-std::string FormatDoubles(const std::string& format, double a, double b = 0.0, double c = 0.0);
-
 // storedName (a definition's name of a file beside the program, "\" or "/" between its
 // parts) joined to programDir. False, with path untouched, when the name is empty,
 // absolute, carries a drive letter or has a ".." part: a calibration file brings its own
@@ -194,11 +187,7 @@ public:
     std::unique_ptr<StaticModel> label;
 
 private:
-    struct Target {
-        std::string formula;
-        std::string name;
-        int kind = -1; // 0 integer variable, 1 float variable, -1 none
-    };
+    using Target = StoreTarget;
     static void ReadStoreFormula(CVLXDoc& doc, const char* key, Target& target);
     void WriteTarget(const Target& target, float value, bool setBack);
     double EvaluateWith(const std::string& formula, double x);

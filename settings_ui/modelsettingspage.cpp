@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 namespace vexa {
 
@@ -596,13 +597,51 @@ EditBoxModel* SettingsPageModel::FindEditByLogicalName(const std::string& name) 
 
 // --- User actions ------------------------------------------------------------------------
 
+namespace {
+
+// A control's label as a step of the history names it: without its mnemonic marks and
+// the colon it ends with; the logical name when it has no label.
+std::string StepName(const StaticModel* label, const std::string& fallback) {
+    std::string name;
+    if (label) {
+        for (char c : label->text) {
+            if (c != '&')
+                name += c;
+        }
+    }
+    while (!name.empty() && (name.back() == ':' || name.back() == ' '))
+        name.pop_back();
+    return name.empty() ? fallback : name;
+}
+
+} // namespace
+
+// One user action on a page is one step of the calibration's history, and the influence
+// it asks for is carried out inside that step: a rebuild it causes belongs to it.
+class SettingsPageModel::UserAction {
+public:
+    UserAction(SettingsPageModel& page, std::string name, const void* mergeKey = nullptr) {
+        if (page.doc_)
+            step_.emplace(*page.doc_, std::move(name), ChangeNaming::kAsGiven, mergeKey);
+        batch_.emplace(page);
+    }
+
+private:
+    // Declared in this order so that the batch is over before the step closes.
+    std::optional<ChangeScope> step_;
+    std::optional<Batch> batch_;
+};
+
 void SettingsPageModel::OnComboSelChange(int comboIndex, int entry) {
     if (retired_)
         return;
     if (!doc_ || comboIndex < 0 || static_cast<std::size_t>(comboIndex) >= combos_.size())
         return;
-    Batch batch(*this);
     ComboBoxModel& combo = *combos_[static_cast<std::size_t>(comboIndex)];
+    // A transmission type names its own step.
+    UserAction action(*this, !combo.selection       ? StepName(combo.label.get(), combo.logicalName)
+                             : IsTransmissionPage() ? std::string()
+                                                    : StepName(selectionLabel_.get(), sectionName));
     combo.selected = entry;
     const int influence = combo.globalInfluence;
     if (combo.selection) {
@@ -637,7 +676,8 @@ void SettingsPageModel::OnButtonClicked(int buttonIndex, bool checkedAfterClick)
     ButtonModel* clicked = Live(buttons_, buttonIndex);
     if (!clicked)
         return;
-    Batch batch(*this);
+    UserAction action(*this,
+                      clicked->Caption().empty() ? clicked->logicalName : clicked->Caption());
     ButtonModel& button = *clicked;
     if (button.radioIndex >= 0 && checkedAfterClick) {
         // The platform unchecks the other buttons of the group, whatever their blocks are
@@ -680,7 +720,7 @@ void SettingsPageModel::OnEditCommit(int editIndex, const std::string& text) {
     EditBoxModel* edit = Live(edits_, editIndex);
     if (!edit)
         return;
-    Batch batch(*this);
+    UserAction action(*this, StepName(edit->label.get(), edit->logicalName));
     edit->SetText(text);
     edit->CommitText();
 }
@@ -690,7 +730,7 @@ void SettingsPageModel::OnEditKeyDown(int editIndex, const std::string& text, in
     EditBoxModel* edit = Live(edits_, editIndex);
     if (!edit)
         return;
-    Batch batch(*this);
+    UserAction action(*this, StepName(edit->label.get(), edit->logicalName));
     edit->SetText(text);
     edit->KeyDown(key, repeatCount, shift);
 }
@@ -699,7 +739,7 @@ void SettingsPageModel::OnEditWheel(int editIndex, int delta) {
     EditBoxModel* edit = Live(edits_, editIndex);
     if (!edit)
         return;
-    Batch batch(*this);
+    UserAction action(*this, StepName(edit->label.get(), edit->logicalName));
     edit->Wheel(delta);
 }
 
@@ -707,7 +747,7 @@ void SettingsPageModel::OnEditFocusLost(int editIndex, const std::string& text) 
     EditBoxModel* edit = Live(edits_, editIndex);
     if (!edit)
         return;
-    Batch batch(*this);
+    UserAction action(*this, StepName(edit->label.get(), edit->logicalName));
     edit->SetText(text);
     edit->FocusLost();
 }
@@ -720,7 +760,13 @@ void SettingsPageModel::OnEditTextEdited(int editIndex, const std::string& text)
 void SettingsPageModel::OnKillActive() {
     if (retired_)
         return;
-    Batch batch(*this);
+    // Leaving the page stores what was typed into its fields.
+    std::string name;
+    for (const auto& edit : edits_) {
+        if (name.empty() && edit->HasTypedText())
+            name = StepName(edit->label.get(), edit->logicalName);
+    }
+    UserAction action(*this, name);
     // By index: a stored value may ask for the page's options to be rebuilt, which happens
     // only when the batch is over.
     for (std::size_t i = 0; i < edits_.size(); ++i) {
@@ -733,7 +779,8 @@ void SettingsPageModel::OnTextChanged(int textIndex, const std::string& text) {
     TextBoxModel* textBox = Live(texts_, textIndex);
     if (!textBox)
         return;
-    Batch batch(*this);
+    // Typing into one box is one step, however many characters.
+    UserAction action(*this, StepName(textBox->label.get(), textBox->logicalName), textBox);
     textBox->StoreText(text);
 }
 

@@ -151,6 +151,8 @@ private:
 
     // Holds back influence requests until the outermost build or user action is over.
     class Batch;
+    // A user action: one step of the calibration's history around a Batch.
+    class UserAction;
     void Flush();
     void BuildOptionsNow();
     void BuildOption(const std::string& type);

@@ -10,9 +10,13 @@ namespace {
 
 UiScript* g_script = nullptr;
 
-int FirstButton(unsigned flags) {
+// The button Enter presses: the first, or the second where the box says so.
+int DefaultButton(unsigned flags) {
     const unsigned buttons = flags & 0xFu;
-    return buttons == kMbYesNo || buttons == kMbYesNoCancel ? kIdYes : kIdOk;
+    const bool second = (flags & kMbDefButton2) != 0;
+    if (buttons == kMbYesNo || buttons == kMbYesNoCancel)
+        return second ? kIdNo : kIdYes;
+    return second && buttons == kMbOkCancel ? kIdCancel : kIdOk;
 }
 
 } // namespace
@@ -37,7 +41,7 @@ int ShowMessageBox(QWidget* parent, const std::string& text, const std::string& 
     if (g_script) {
         g_script->shown.push_back({text, caption, flags});
         if (g_script->answers.empty())
-            return FirstButton(flags);
+            return DefaultButton(flags);
         const int answer = g_script->answers.front();
         g_script->answers.pop_front();
         return answer;
@@ -78,6 +82,8 @@ int ShowMessageBox(QWidget* parent, const std::string& text, const std::string& 
         box.setStandardButtons(QMessageBox::Ok);
         break;
     }
+    if (flags & kMbDefButton2)
+        box.setDefaultButton((flags & 0xFu) == kMbOkCancel ? QMessageBox::Cancel : QMessageBox::No);
     if ((flags & kMbTaskModal) || !parent)
         box.setWindowModality(Qt::ApplicationModal);
     switch (box.exec()) {

@@ -22,7 +22,7 @@ struct ShownMessageBox {
 };
 
 // While installed, no box or modal dialog is shown: boxes are recorded and answered from
-// answers (then with the box's first button once they run out), and modal dialogs are
+// answers (then with the box's default button once they run out), and modal dialogs are
 // handed to runDialog (rejected when it is empty).
 struct UiScript {
     std::deque<int> answers;

@@ -2,6 +2,7 @@
 #include "datalog/datalogfile.h"
 #include "support/decimalcomma.h"
 #include "support/docfixture.h"
+#include "support/memorysettings.h"
 
 #include <gtest/gtest.h>
 
@@ -39,8 +40,10 @@ protected:
     // environment: assignments put before the command, such as "LC_ALL=de_DE.UTF-8 ".
     Result RunIn(const std::string& programDir, const std::string& arguments,
                  const std::string& environment = "") {
-        const std::string command = environment + VEXA_CLI + " --program-dir " + programDir +
-                                    " --settings " + dir.File("s.INI") + " " + arguments + " 2>" +
+        // Restore points go into the test's folder, never the user's.
+        const std::string command = "XDG_DATA_HOME=" + dir.File("data") + " " + environment +
+                                    VEXA_CLI + " --program-dir " + programDir + " --settings " +
+                                    dir.File("s.INI") + " " + arguments + " 2>" +
                                     dir.File("err.txt");
         Result result;
         FILE* pipe = popen(command.c_str(), "r");
@@ -396,6 +399,110 @@ TEST_F(Cli, MonitorWritesADataLogBesideItsLines) {
 
     EXPECT_EQ(RunIn(shipped, monitor + " --log " + dir.File("no/such/dir/log.csv")).exitCode, 1);
     EXPECT_NE(Err().find("Cannot create the data log"), std::string::npos) << Err();
+}
+
+// Two transmission types of one layout, with a settings field that shows Speed in other units.
+std::string DiffDefinition(const std::string& type) {
+    return "[ApplicationID]\nLogicalName " + type + "\nTransmissionType " + type +
+           "\nProdName VEXA TCS-2\n[Declarations]\n$TotalBlockSize 64\n$DynamicBlockSize 32\n"
+           "$NumDynamicTableCells 19\n$NumDynamicTableEntries 1\n$DynamicBlockStart 0\n"
+           "$DynamicBlockLayout 0\n$DynamicInterpolation 2\n$StaticBlockSize 32\n"
+           "$StaticBlockStart 32\n$NVMType 0\nSpeed I16 1:0:x Def:1500\n"
+           "Shift12 T8 10:0:x NVM:19:0:1 Def:10,20,30,40,50,60,70,80,90,100,\n"
+           "[GraphicalTuning]\nGraphElement Trace {\nLogicalName Shift12\nTraceNum 0\n"
+           "EnableButton 0\nDisplayName 1-2 Shift\nTraceMode 1\nStoreToIntFormula x/10\n"
+           "IntToStoreFormula x*10\nDispToIntFormula x/2\nIntToDispFormula x*2\n}\n"
+           "[Vehicle]\nUserOption EditBox {\nLogicalName SpeedBox\nDisplayName Speed limit\n"
+           "DisplayFormula %.1f = x/20\nStoreFormula I@Speed = x*20\n}\n";
+}
+
+// B is A with one variable, one curve point and the transmission type changed: diff lists
+// exactly those, in the units the windows show them in.
+TEST_F(Cli, DiffListsExactlyWhatWasEdited) {
+    const std::string program = dir.File("program");
+    dir.Write("program/PID2/3/generic.init",
+              ReadFileBytes(std::string(VEXA_CLI_FIXTURES) + "/PID2/3/generic.init"));
+    dir.Write("program/PID2/3/four.def", DiffDefinition("FOUR"));
+    dir.Write("program/PID2/3/fourhd.def", DiffDefinition("FOUR-HD"));
+    const std::string a = dir.File("a.gvr");
+    ASSERT_EQ(RunIn(program, "new --type four.def -o " + a).exitCode, 0) << Err();
+    const std::string b = dir.File("b.gvr");
+    {
+        testing::MemorySettings settings;
+        CVLXDoc doc(CVLXDocServices{&settings, program, nullptr});
+        ASSERT_TRUE(doc.OnOpenDocument(a));
+        doc.SetIntVariable("Speed", 1620);
+        doc.Point(0, 3) = 50;
+        doc.Header[kDefinitionFileName] = "fourhd.def";
+        ASSERT_TRUE(doc.OnSaveDocument(b));
+    }
+
+    const Result same = RunIn(program, "diff " + a + " " + a);
+    EXPECT_EQ(same.exitCode, 0) << Err();
+    EXPECT_EQ(same.out, "");
+
+    const Result differs = RunIn(program, "diff " + a + " " + b);
+    EXPECT_EQ(differs.exitCode, 1) << Err();
+    EXPECT_EQ(differs.out, "type: FOUR -> FOUR-HD\n"
+                           "variable Speed (Speed limit): 75.0 -> 81.0\n"
+                           "curve 1-2 Shift point 3: 8 -> 10\n");
+
+    const Result json = RunIn(program, "diff --json " + a + " " + b);
+    EXPECT_EQ(json.exitCode, 1);
+    for (const char* part :
+         {"\"same\": false", "\"type\": {\"a\": \"FOUR\", \"b\": \"FOUR-HD\"}",
+          "{\"name\": \"Speed\", \"label\": \"Speed limit\", \"a\": \"75.0\", \"b\": \"81.0\", "
+          "\"storedA\": \"1500\", \"storedB\": \"1620\"}",
+          "{\"curve\": 0, \"curveB\": 0, \"name\": \"1-2 Shift\", \"point\": 3, \"a\": 8, "
+          "\"b\": 10, \"storedA\": 40, \"storedB\": 50}",
+          "\"onlyInA\": {\"variables\": [], \"curves\": []}"})
+        EXPECT_NE(json.out.find(part), std::string::npos) << part << "\n" << json.out;
+
+    EXPECT_EQ(RunIn(program, "diff " + a + " " + dir.File("missing.gvr")).exitCode, 2);
+    EXPECT_NE(Err().find("could not be read"), std::string::npos) << Err();
+    EXPECT_EQ(RunIn(program, "diff " + a).exitCode, 2);
+    EXPECT_EQ(RunIn(program, "diff " + a + " " + b + " --brief").exitCode, 2);
+}
+
+// A write first keeps what the table held; the restore point reads back as that calibration.
+TEST_F(Cli, WriteKeepsARestorePointUnlessToldNotTo) {
+    const std::string shipped = std::filesystem::path(VEXA_CLI).parent_path().string();
+    const std::string held = dir.File("held.gvr");
+    const std::string a = dir.File("a.gvr");
+    // Each command starts a fresh virtual controller holding its shipped calibrations.
+    ASSERT_EQ(RunIn(shipped, "read --port sim --table 2 -o " + held).exitCode, 0) << Err();
+    ASSERT_EQ(RunIn(shipped, "new --type 4l60e.def -o " + a).exitCode, 0) << Err();
+    const Result written = RunIn(shipped, "write --port sim --table 2 " + a);
+    ASSERT_EQ(written.exitCode, 0) << Err();
+
+    const Result listed = RunIn(shipped, "restore-points --json");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(listed.out, match, std::regex("\"path\": \"([^\"]+)\"")))
+        << listed.out;
+    const std::string point = match[1];
+    EXPECT_EQ(written.out, "restore point: " + point + "\n");
+    EXPECT_EQ(point.rfind(dir.File("data/vexa/restore-points/"), 0), 0u) << point;
+    EXPECT_TRUE(std::regex_search(point, std::regex("/[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{2}-[0-9]{2}-"
+                                                    "[0-9]{2} TCS-2 table 2\\.gvr$")))
+        << point;
+    EXPECT_NE(listed.out.find("\"type\": \"4R70W\""), std::string::npos) << listed.out;
+    const Result compared = RunIn(shipped, "diff " + held + " '" + point + "'");
+    EXPECT_EQ(compared.exitCode, 0) << compared.out << Err();
+
+    // A backup read that fails is a question the command line answers No: nothing is sent.
+    const Result refused = RunIn(shipped, "write --port sim --faults silent-after=100 " + a);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(Err().find("Restore Point Error:: Before writing"), std::string::npos) << Err();
+    EXPECT_EQ(Err().find("Write Error"), std::string::npos) << Err();
+
+    // Skipped on request, and when the settings turn restore points off.
+    EXPECT_EQ(RunIn(shipped, "write --port sim --no-restore-point " + a).out, "");
+    dir.Write("s.INI", "[Restore Points]\nEnabled=0\n");
+    EXPECT_EQ(RunIn(shipped, "write --port sim " + a).out, "");
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir.File("data/vexa/restore-points")),
+                      std::filesystem::directory_iterator()),
+        1);
 }
 
 #ifdef VEXA_HAVE_RENDER

@@ -42,9 +42,10 @@ TEST(ProgramPaths, SettingsFileIsNamedAfterTheProgram) {
 }
 
 TEST(ProgramPaths, LocationsFollowWritabilityAndOverrides) {
-    const PathEnvironment env{"/opt/vexa/Tuner.exe", "/home/u/.cfg", "/home/u", ""};
+    const PathEnvironment env{"/opt/vexa/Tuner.exe", "/home/u/.cfg", "/home/u", "/home/u/.data"};
     const PathEnvironment noXdg{"/opt/vexa/Tuner.exe", "", "/home/u", ""};
-    const PathEnvironment relativeXdg{"/opt/vexa/Tuner.exe", "cfg", "/home/u", ""};
+    const PathEnvironment relativeXdg{"/opt/vexa/Tuner.exe", "cfg", "/home/u", "data"};
+    const PathEnvironment noHome{"/opt/vexa/Tuner.exe", "", "", ""};
     const struct {
         const char* name;
         PathEnvironment environment;
@@ -56,38 +57,56 @@ TEST(ProgramPaths, LocationsFollowWritabilityAndOverrides) {
          env,
          {},
          {"/opt/vexa"},
-         {"/opt/vexa", "/opt/vexa/Tuner.INI", "/opt/vexa/RAMDump.txt", false}},
+         {"/opt/vexa", "/opt/vexa/Tuner.INI", "/opt/vexa/RAMDump.txt", false, false,
+          "/home/u/.data/vexa/restore-points", "/home/u/.data/vexa/logs"}},
         {"read-only install",
          env,
          {},
          {},
-         {"/opt/vexa", "/home/u/.cfg/vexa/Tuner.INI", "/home/u/.cfg/vexa/RAMDump.txt", true}},
+         {"/opt/vexa", "/home/u/.cfg/vexa/Tuner.INI", "/home/u/.cfg/vexa/RAMDump.txt", true, false,
+          "/home/u/.data/vexa/restore-points", "/home/u/.data/vexa/logs"}},
         {"no XDG_CONFIG_HOME",
          noXdg,
          {},
          {},
-         {"/opt/vexa", "/home/u/.config/vexa/Tuner.INI", "/home/u/.config/vexa/RAMDump.txt", true}},
-        {"relative XDG_CONFIG_HOME ignored",
+         {"/opt/vexa", "/home/u/.config/vexa/Tuner.INI", "/home/u/.config/vexa/RAMDump.txt", true,
+          false, "/home/u/.local/share/vexa/restore-points", "/home/u/.local/share/vexa/logs"}},
+        {"relative XDG_CONFIG_HOME and XDG_DATA_HOME ignored",
          relativeXdg,
          {},
          {},
-         {"/opt/vexa", "/home/u/.config/vexa/Tuner.INI", "/home/u/.config/vexa/RAMDump.txt", true}},
+         {"/opt/vexa", "/home/u/.config/vexa/Tuner.INI", "/home/u/.config/vexa/RAMDump.txt", true,
+          false, "/home/u/.local/share/vexa/restore-points", "/home/u/.local/share/vexa/logs"}},
         {"--settings",
          env,
          {"", "/etc/t.ini"},
          {"/opt/vexa"},
-         {"/opt/vexa", "/etc/t.ini", "/opt/vexa/RAMDump.txt", false}},
+         {"/opt/vexa", "/etc/t.ini", "/opt/vexa/RAMDump.txt", false, false,
+          "/home/u/.data/vexa/restore-points", "/home/u/.data/vexa/logs"}},
         {"--settings, read-only install",
          env,
          {"", "/srv/t.ini"},
          {},
-         {"/opt/vexa", "/srv/t.ini", "/srv/RAMDump.txt", false}},
+         {"/opt/vexa", "/srv/t.ini", "/srv/RAMDump.txt", false, false,
+          "/home/u/.data/vexa/restore-points", "/home/u/.data/vexa/logs"}},
         {"--program-dir",
          env,
          {"/data/v", ""},
          {"/data/v"},
-         {"/data/v", "/data/v/Tuner.INI", "/data/v/RAMDump.txt", false}},
-        {"both", env, {"/data/v/", "s.ini"}, {}, {"/data/v/", "s.ini", "./RAMDump.txt", false}},
+         {"/data/v", "/data/v/Tuner.INI", "/data/v/RAMDump.txt", false, false,
+          "/home/u/.data/vexa/restore-points", "/home/u/.data/vexa/logs"}},
+        {"both",
+         env,
+         {"/data/v/", "s.ini"},
+         {},
+         {"/data/v/", "s.ini", "./RAMDump.txt", false, false, "/home/u/.data/vexa/restore-points",
+          "/home/u/.data/vexa/logs"}},
+        {"no home, --settings",
+         noHome,
+         {"", "/srv/t.ini"},
+         {"/opt/vexa"},
+         {"/opt/vexa", "/srv/t.ini", "/opt/vexa/RAMDump.txt", false, false, "/srv/restore-points",
+          "/srv/logs"}},
     };
     for (const auto& c : cases) {
         const auto writable = [&](const std::string& dir) { return c.writable.count(dir) != 0; };
@@ -96,17 +115,9 @@ TEST(ProgramPaths, LocationsFollowWritabilityAndOverrides) {
         EXPECT_EQ(Native(paths.settingsFile), Native(c.expected.settingsFile)) << c.name;
         EXPECT_EQ(Native(paths.ramDumpFile), Native(c.expected.ramDumpFile)) << c.name;
         EXPECT_EQ(paths.settingsInUserConfig, c.expected.settingsInUserConfig) << c.name;
+        EXPECT_EQ(Native(paths.restorePointDir), Native(c.expected.restorePointDir)) << c.name;
+        EXPECT_EQ(Native(paths.dataLogDir), Native(c.expected.dataLogDir)) << c.name;
     }
-}
-
-TEST(ProgramPaths, UserDataDirectoryFollowsXdgDataHome) {
-    EXPECT_EQ(Native(UserDataDirectory({"/opt/vexa/vexa", "", "/home/u", "/home/u/data"})),
-              Native("/home/u/data/vexa"));
-    EXPECT_EQ(Native(UserDataDirectory({"/opt/vexa/vexa", "", "/home/u", ""})),
-              Native("/home/u/.local/share/vexa"));
-    EXPECT_EQ(Native(UserDataDirectory({"/opt/vexa/vexa", "", "/home/u", "data"})),
-              Native("/home/u/.local/share/vexa"));
-    EXPECT_EQ(UserDataDirectory({"/opt/vexa/vexa", "", "", ""}), "");
 }
 
 TEST(ProgramPaths, AnInstalledProgramFindsItsDataUnderShareAndWritesOnlyForTheUser) {
@@ -127,39 +138,43 @@ TEST(ProgramPaths, AnInstalledProgramFindsItsDataUnderShareAndWritesOnlyForTheUs
          {"/usr/share/vexa"},
          {},
          {"/usr/share/vexa", "/home/u/.cfg/vexa/vexa.INI", "/home/u/.cfg/vexa/RAMDump.txt", true,
-          true}},
+          true, "/home/u/.local/share/vexa/restore-points", "/home/u/.local/share/vexa/logs"}},
         {"installed, run by root",
          env("/usr/bin/vexa"),
          {},
          {"/usr/share/vexa"},
          {"/usr/bin", "/usr/share/vexa"},
          {"/usr/share/vexa", "/home/u/.cfg/vexa/vexa.INI", "/home/u/.cfg/vexa/RAMDump.txt", true,
-          true}},
+          true, "/home/u/.local/share/vexa/restore-points", "/home/u/.local/share/vexa/logs"}},
         {"another prefix",
          env("/opt/v/bin/vexa-cli"),
          {},
          {"/opt/v/share/vexa"},
          {},
          {"/opt/v/share/vexa", "/home/u/.cfg/vexa/vexa-cli.INI", "/home/u/.cfg/vexa/RAMDump.txt",
-          true, true}},
+          true, true, "/home/u/.local/share/vexa/restore-points",
+          "/home/u/.local/share/vexa/logs"}},
         {"build tree: data beside the program wins",
          env("/src/build/bin/vexa"),
          {},
          {"/src/build/bin", "/src/build/share/vexa"},
          {"/src/build/bin"},
-         {"/src/build/bin", "/src/build/bin/vexa.INI", "/src/build/bin/RAMDump.txt", false, false}},
+         {"/src/build/bin", "/src/build/bin/vexa.INI", "/src/build/bin/RAMDump.txt", false, false,
+          "/home/u/.local/share/vexa/restore-points", "/home/u/.local/share/vexa/logs"}},
         {"no data anywhere: beside the program as before",
          env("/usr/bin/vexa"),
          {},
          {},
          {},
-         {"/usr/bin", "/home/u/.cfg/vexa/vexa.INI", "/home/u/.cfg/vexa/RAMDump.txt", true, false}},
+         {"/usr/bin", "/home/u/.cfg/vexa/vexa.INI", "/home/u/.cfg/vexa/RAMDump.txt", true, false,
+          "/home/u/.local/share/vexa/restore-points", "/home/u/.local/share/vexa/logs"}},
         {"--program-dir",
          env("/usr/bin/vexa"),
          {"/data/v", ""},
          {"/usr/share/vexa", "/data/v"},
          {"/data/v"},
-         {"/data/v", "/data/v/vexa.INI", "/data/v/RAMDump.txt", false, false}},
+         {"/data/v", "/data/v/vexa.INI", "/data/v/RAMDump.txt", false, false,
+          "/home/u/.local/share/vexa/restore-points", "/home/u/.local/share/vexa/logs"}},
     };
     for (const auto& c : cases) {
         const auto in = [](const std::set<std::string>& dirs, const std::string& dir) {
@@ -178,6 +193,8 @@ TEST(ProgramPaths, AnInstalledProgramFindsItsDataUnderShareAndWritesOnlyForTheUs
         EXPECT_EQ(Native(paths.ramDumpFile), Native(c.expected.ramDumpFile)) << c.name;
         EXPECT_EQ(paths.settingsInUserConfig, c.expected.settingsInUserConfig) << c.name;
         EXPECT_EQ(paths.installedLayout, c.expected.installedLayout) << c.name;
+        EXPECT_EQ(Native(paths.restorePointDir), Native(c.expected.restorePointDir)) << c.name;
+        EXPECT_EQ(Native(paths.dataLogDir), Native(c.expected.dataLogDir)) << c.name;
     }
     EXPECT_EQ(Native(InstalledDataDirectory("/usr/local/bin/vexa")),
               Native("/usr/local/share/vexa"));
@@ -211,13 +228,13 @@ TEST(ProgramPaths, WindowsDrivesAndSeparators) {
     EXPECT_EQ(JoinStoredPath("C:\\VEXA", "PID2/3"), "C:\\VEXA\\PID2\\3");
     EXPECT_EQ(JoinStoredPath("C:\\VEXA", "D:\\Cal\\a.gvr"), "D:\\Cal\\a.gvr");
     const PathEnvironment env{"C:\\VEXA\\vexa.exe", "C:\\Users\\u\\AppData\\Roaming",
-                              "C:\\Users\\u", ""};
+                              "C:\\Users\\u"};
     const ProgramPaths paths =
         ResolveProgramPaths(env, {}, [](const std::string&) { return false; });
     EXPECT_EQ(paths.programDir, "C:\\VEXA");
     EXPECT_EQ(paths.settingsFile, "C:\\Users\\u\\AppData\\Roaming\\vexa\\vexa.INI");
     EXPECT_EQ(
-        ResolveProgramPaths({"C:\\vexa.exe", "", "", ""}, {}, [](const std::string&) { return true; })
+        ResolveProgramPaths({"C:\\vexa.exe", "", ""}, {}, [](const std::string&) { return true; })
             .settingsFile,
         "C:\\vexa.INI");
 }

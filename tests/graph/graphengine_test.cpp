@@ -325,6 +325,41 @@ TEST_F(GraphDrawTest, CurrentTraceIsDrawnLast) {
                             "Pen geometric 2 00FF00", "Pen geometric 2 00FF00"));
 }
 
+TEST_F(GraphDrawTest, CompanionsAreDashedUnderTheirShownTracesAndCountInTheAxis) {
+    const float compared[] = {0.0f, 20.0f, 40.0f};
+    g.SetCompanionValues(0, compared);
+    g.SetCompanionValues(1, std::vector<float>(3, 1000.0f));
+    g.SetTraceVisible(1, 0); // its companion goes with it, from the picture and the axis
+    g.Draw(s);
+    EXPECT_EQ(g.GetScale().yMax, 50);
+    EXPECT_THAT(s.Matching("Pen dashed"), ElementsAre("Pen dashed 2 FF0000"));
+    const std::vector<std::string> pens = s.Matching("Pen ");
+    EXPECT_THAT(std::vector<std::string>(pens.end() - 4, pens.end()),
+                ElementsAre("Pen dashed 2 FF0000", "Pen solid 1 000000", "Pen geometric 2 FF0000",
+                            "Pen solid 1 000000"));
+    const auto dashed = std::find(s.calls.begin(), s.calls.end(), "Pen dashed 2 FF0000");
+    ASSERT_NE(dashed, s.calls.end());
+    EXPECT_THAT(std::vector<std::string>(dashed + 1, dashed + 4),
+                ElementsAre("MoveTo 41,103", "LineTo 132,70", "LineTo 224,37"));
+    EXPECT_EQ(g.GetCompanionValue(0, 2), 40.0f);
+    EXPECT_EQ(s.CurrentPen(), Pen{});
+
+    // Companions are drawn from the highest trace down, like the traces.
+    g.SetTraceVisible(1, 1);
+    g.SetCompanionValues(1, std::vector<float>(3, 5.0f));
+    RecordingSurface both;
+    g.Draw(both);
+    EXPECT_THAT(both.Matching("Pen dashed"),
+                ElementsAre("Pen dashed 2 00FF00", "Pen dashed 2 FF0000"));
+
+    g.ClearCompanions();
+    EXPECT_EQ(g.HasCompanion(0), 0);
+    RecordingSurface after;
+    g.Draw(after);
+    EXPECT_TRUE(after.Matching("Pen dashed").empty());
+    EXPECT_EQ(g.GetScale().yMax, 25);
+}
+
 TEST_F(GraphDrawTest, FeatureFlagsLeaveOutTheirParts) {
     const GraphAppearance d;
     g.SetAppearance(d.yDivisions, d.xLabelStep, 0x00, d.axisTextColour, d.labelStripColour,

@@ -37,7 +37,7 @@ public:
     void SetBkColor(Rgb c) override { Add("BkColor " + Hex(c)); }
     void SetBkOpaque(bool opaque) override { Add(opaque ? "Bk opaque" : "Bk transparent"); }
     Pen SelectPen(const Pen& pen) override {
-        static const char* const kStyles[] = {"solid", "geometric", "dotted"};
+        static const char* const kStyles[] = {"solid", "geometric", "dotted", "dashed"};
         Add("Pen " + std::string(kStyles[static_cast<int>(pen.style)]) + " " +
             std::to_string(pen.width) + " " + Hex(pen.colour));
         Pen old = pen_;

@@ -1,5 +1,7 @@
 #include "modelfixture.h"
 
+#include <functional>
+
 namespace vexa {
 namespace {
 
@@ -188,6 +190,53 @@ TEST_F(Pages, ClicksApplyTheirListsAndRememberTheirState) {
     page->OnButtonClicked(0, true);
     EXPECT_EQ(Int("Mode"), 1);
     EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Pages, EachUserActionIsOneStepNamedAfterItsControl) {
+    struct Case {
+        const char* what;
+        std::function<void(SettingsPageModel&)> act;
+        std::string step;
+    };
+    const Case cases[] = {
+        {"check box", [](SettingsPageModel& p) { p.OnButtonClicked(0, true); }, "Check"},
+        {"list", [](SettingsPageModel& p) { p.OnComboSelChange(0, 2); }, "Combo"},
+        {"radio button", [](SettingsPageModel& p) { p.OnButtonClicked(3, true); }, "c"},
+        {"number typed", [](SettingsPageModel& p) { p.OnEditCommit(0, "42"); }, "Edit"},
+        {"arrow key", [](SettingsPageModel& p) { p.OnEditKeyDown(0, "", kKeyUp, 1, true); },
+         "Edit"},
+        {"wheel", [](SettingsPageModel& p) { p.OnEditWheel(0, -120); }, "Edit"},
+        {"leaving the page",
+         [](SettingsPageModel& p) {
+             p.OnEditTextEdited(0, "7");
+             p.OnKillActive();
+         },
+         "Edit"},
+        {"text typed, one character at a time",
+         [](SettingsPageModel& p) {
+             for (const char* text : {"T", "To", "Tow"})
+                 p.OnTextChanged(0, text);
+         },
+         "Text"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Load(kVariables, kLayout);
+        SetInt("Lvl", 5);
+        auto page = ShowPage("[Layout]");
+        doc->ClearHistory();
+        // Whole saved files, compared without printing them.
+        const std::string before = doc->SaveToBytes();
+        c.act(*page);
+        const std::string after = doc->SaveToBytes();
+        ASSERT_TRUE(after != before) << "nothing changed";
+        EXPECT_EQ(doc->History().StepCount(), 1u);
+        EXPECT_EQ(doc->UndoName(), c.step);
+        doc->Undo();
+        EXPECT_TRUE(doc->SaveToBytes() == before) << "undo left a difference";
+        doc->Redo();
+        EXPECT_TRUE(doc->SaveToBytes() == after) << "redo left a difference";
+    }
 }
 
 TEST_F(Pages, RebuildAskedForDuringTheBuildRunsOnceAfterIt) {

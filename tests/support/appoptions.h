@@ -30,7 +30,7 @@ inline AppOptions HeadlessAppOptions(const TempDir& dir, TimerService& timers, P
     options.usbLink = false;
     options.timers = &timers;
     options.portLister = &ports;
-    options.dataLogDir = dir.File("logs");
+    options.paths.dataLogDir = dir.File("logs");
     return options;
 }
 

@@ -17,7 +17,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <fstream>
+#include <map>
 
 namespace vexa::testing {
 namespace {
@@ -54,12 +56,15 @@ TEST_F(AppTest, MenusListTheCommandsInOrderWithTheirAccelerators) {
          "&Write Calibration to Controller",
          "R&ead Calibration from Controller",
          "-",
-         "S&tart Data Log",
-         "Stop Data &Log",
+         "Start Data Log\tCtrl+L",
          "Open Data Lo&g...",
          "-",
          "Read/Write Table #&1",
          "Read/Write Table #&2",
+         "-",
+         "Restore Poin&ts...",
+         "Compare Wit&h...",
+         "C&lose Compare",
          "-",
          "&Print...\tCtrl+P",
          "Print Pre&view",
@@ -68,13 +73,26 @@ TEST_F(AppTest, MenusListTheCommandsInOrderWithTheirAccelerators) {
          "Recent File",
          "-",
          "E&xit"},
-        {"&Edit", "&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"},
+        {"&Edit", "&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
+         "&Paste\tCtrl+V", "-", "&Set To...", "&Add...", "Sca&le...", "&Interpolate", "S&mooth"},
         {"&View", "&Toolbar", "&Status Bar", "&Dashboard", "Initial Setup &Wizard",
          "&Configure System Settings", "Co&mmunication Setup..."},
         {"&Help", "&Help Topics", "-", "&Getting Started...",
          "&About VEXA Transmission Control..."},
     };
     EXPECT_EQ(MenuTree(Frame()), expected);
+    // Within a menu, each item's underlined letter picks one item only.
+    for (const std::vector<std::string>& menu : MenuTree(Frame())) {
+        std::map<char, std::string> letters;
+        for (std::size_t i = 1; i < menu.size(); ++i) {
+            const std::size_t amp = menu[i].find('&');
+            if (amp == std::string::npos || amp + 1 >= menu[i].size())
+                continue;
+            const char letter = static_cast<char>(std::tolower(menu[i][amp + 1]));
+            const auto [it, added] = letters.emplace(letter, menu[i]);
+            EXPECT_TRUE(added) << menu[0] << ": " << it->second << " and " << menu[i];
+        }
+    }
 
     const auto keys = [this](int id) {
         QStringList list;
@@ -83,6 +101,7 @@ TEST_F(AppTest, MenusListTheCommandsInOrderWithTheirAccelerators) {
         return list.join(QStringLiteral(", ")).toStdString();
     };
     EXPECT_EQ(keys(kIdEditUndo), "Ctrl+Z, Alt+Backspace");
+    EXPECT_EQ(keys(kIdEditRedo), "Ctrl+Y, Ctrl+Shift+Z");
     EXPECT_EQ(keys(kIdEditCut), "Ctrl+X, Shift+Del");
     EXPECT_EQ(keys(kIdEditCopy), "Ctrl+C, Ctrl+Ins");
     EXPECT_EQ(keys(kIdEditPaste), "Ctrl+V, Shift+Ins");

@@ -50,14 +50,15 @@ protected:
 
 TEST_F(DataLogUser, ARecordingStartedFromTheToolbarIsWrittenAndShownInTheStatusBar) {
     Start(MakeCalibration("4l60e.def", "street.gvr"));
-    QAction* start = Frame().Action(kIdDataLogStart);
+    QAction* item = Frame().Action(kIdDataLogStartStop);
     ConnectAndPoll();
-    ASSERT_TRUE(start->isEnabled());
+    ASSERT_TRUE(item->isEnabled());
+    EXPECT_EQ(item->text(), QStringLiteral("Start Data Log\tCtrl+L"));
 
     Click(ToolButton(kIdDataLogToggle));
     ASSERT_TRUE(Logs().Recording());
     EXPECT_TRUE(Frame().Action(kIdDataLogToggle)->isChecked());
-    EXPECT_FALSE(start->isEnabled());
+    EXPECT_EQ(item->text(), QStringLiteral("Stop Data Log\tCtrl+L"));
     Poll(3000);
     const std::string path = Logs().LastPath();
     EXPECT_EQ(std::filesystem::path(path).parent_path().string(), dir.File("logs"));
@@ -70,10 +71,11 @@ TEST_F(DataLogUser, ARecordingStartedFromTheToolbarIsWrittenAndShownInTheStatusB
     EXPECT_TRUE(Logs().StatusLabel()->isVisible());
     const std::vector<std::string> shown = DashboardValues();
 
-    // File > Stop Data Log.
-    FileMenu(Qt::Key_L);
+    // Stopped with the File menu item's key.
+    Key(Frame(), Qt::Key_L, Qt::ControlModifier);
     ASSERT_FALSE(Logs().Recording());
     EXPECT_FALSE(Frame().Action(kIdDataLogToggle)->isChecked());
+    EXPECT_EQ(item->text(), QStringLiteral("Start Data Log\tCtrl+L"));
     const std::string text = ReadFileBytes(path);
     EXPECT_EQ(text.rfind("# VEXA Transmission Control 3.30", 0), 0u);
     EXPECT_NE(text.find("; calibration: " + dir.File("street.gvr") +

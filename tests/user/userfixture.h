@@ -75,15 +75,21 @@ protected:
     }
     void Start(const std::string& file = {}) { Start(Options(file)); }
 
-    // A calibration of the transmission type defFile for the demo's controller (as make run
-    // makes its demo calibration), saved under name.
-    std::string MakeCalibration(const std::string& defFile, const std::string& name) {
-        MemorySettings settings;
+    // Settings that remember the demo's controller, so a calibration made or opened with
+    // them uses its definitions.
+    void RememberDemoController(MemorySettings& settings) {
         const SimIdentity& identity = Options().simOptions.identity;
         settings.WriteInt("HardwareProfile", "DeviceType", identity.deviceType);
         settings.WriteInt("HardwareProfile", "FirmwareVersion", identity.firmwareVersion);
         settings.WriteInt("HardwareProfile", "FirmwareVersionMinor", identity.firmwareVersionMinor);
         settings.WriteInt("HardwareProfile", "HardwareVersion", identity.hardwareVersion);
+    }
+
+    // A calibration of the transmission type defFile for the demo's controller (as make run
+    // makes its demo calibration), saved under name.
+    std::string MakeCalibration(const std::string& defFile, const std::string& name) {
+        MemorySettings settings;
+        RememberDemoController(settings);
         NullDocumentHost host;
         CVLXDoc doc(CVLXDocServices{&settings, dir.path(), nullptr});
         doc.SetHost(&host);
