@@ -11,6 +11,7 @@
 #include "app/transtypedlg.h"
 #include "core/restorepoints.h"
 #include "core/settingskeys.h"
+#include "datalog/datalogcontrol.h"
 #include "frame/commandids.h"
 #include "frame/dashboard.h"
 #include "frame/mainfrm.h"
@@ -133,6 +134,8 @@ CVLXApp::CVLXApp(AppOptions options)
 }
 
 CVLXApp::~CVLXApp() {
+    // A recording ends with its rows kept; the log windows go with it.
+    dataLogs_.reset();
     // The frame is the document's host and its view holds the document's graph: both
     // let go of the document before either goes. The settings windows in the frame use
     // the launcher, which goes after them.
@@ -211,6 +214,9 @@ bool CVLXApp::InitInstance() {
     compare_->title = [this] { return Title(); };
     CreateControllerLink();
     WireCommands();
+    dataLogs_ = std::make_unique<CDataLogControl>(
+        *frame_, *doc_, *controller_, options_.paths.dataLogDir, [this] { return pathName_; },
+        options_.dataLogClock ? *options_.dataLogClock : SteadyClock::Instance());
 
     // The command line: a calibration to open, else File>New.
     if (!options_.fileName.empty()) {

@@ -5,6 +5,7 @@
 // and handles the File commands (New with its guard, Open, Save, Save As, the recent
 // files) and the controller commands of the File and View menus.
 #include "app/overlaysettings.h"
+#include "core/clock.h"
 #include "core/inifile.h"
 #include "core/instancelock.h"
 #include "core/programpaths.h"
@@ -23,6 +24,7 @@ class QWidget;
 namespace vexa {
 
 class CCompareSession;
+class CDataLogControl;
 class CHelpDialog;
 class CHidDevice;
 class CMainFrame;
@@ -65,6 +67,8 @@ struct AppOptions {
     PortLister* portLister = nullptr;
     // The mail program; null: xdg-email.
     std::unique_ptr<MailProgram> mail;
+    // The time of the data logs' rows; null: the steady clock.
+    Clock* dataLogClock = nullptr;
 
     static SimOptions DefaultDemoSimOptions();
 };
@@ -89,6 +93,7 @@ public:
     CMainFrame* Frame() const { return frame_.get(); }
     CVLXDoc* Doc() const { return doc_.get(); }
     CVLXController* Controller() const { return controller_; }
+    CDataLogControl* DataLogs() const { return dataLogs_.get(); }
     SettingsStore& Settings() { return overlay_; }
     const AppOptions& Options() const { return options_; }
     SimTransport* VirtualController() const { return sim_.get(); }
@@ -176,7 +181,8 @@ private:
     std::unique_ptr<QtProgramLauncher> launcher_;
     std::unique_ptr<CMainFrame> frame_;
     std::unique_ptr<CCompareSession> compare_;
-    CHelpDialog* help_ = nullptr; // a child of the frame
+    std::unique_ptr<CDataLogControl> dataLogs_; // data-log commands and log windows
+    CHelpDialog* help_ = nullptr;               // a child of the frame
     std::string pathName_;
     std::vector<std::string> recentFiles_;
     int firstNewDone_ = 0;

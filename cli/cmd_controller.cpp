@@ -3,6 +3,7 @@
 #include "cli/session.h"
 #include "core/numbertext.h"
 #include "core/restorepoints.h"
+#include "datalog/datalogwriter.h"
 #include "link/portdiscovery.h"
 #include "link/serialport.h"
 
@@ -115,18 +116,6 @@ bool Connect(CommandContext& context, const char* name, CliSession& session,
         return false;
     }
     return true;
-}
-
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
 }
 
 // The dashboard's side of polling, as CSV: the latest text of each display slot and the
@@ -267,14 +256,21 @@ int CmdWrite(CommandContext& context) {
 int CmdMonitor(CommandContext& context) {
     LinkArgs parsed;
     int count = 10;
-    if (!ParseLinkArgs(context, "monitor", {"--count"}, parsed) || parsed.positional.size() != 1 ||
-        !NumberOption(parsed, "--count", 1, 1000000, count))
-        return Usage(context, std::string("monitor ") + kLinkOptions + " FILE.gvr [--count N]");
+    if (!ParseLinkArgs(context, "monitor", {"--count", "--log"}, parsed) ||
+        parsed.positional.size() != 1 || !NumberOption(parsed, "--count", 1, 1000000, count))
+        return Usage(context, std::string("monitor ") + kLinkOptions +
+                                  " FILE.gvr [--count N] [--log LOG.csv]");
     CliSession session(context);
     if (!session.Open(parsed.positional[0]))
         return 1;
     std::string error;
-    if (!session.AttachController(parsed.link, error)) {
+    const std::string logPath = Value(parsed, "--log");
+    if (!logPath.empty()) {
+        // A log names the controller it was recorded from: the windowed program records
+        // only while one is connected.
+        if (!Connect(context, "monitor", session, parsed.link))
+            return 1;
+    } else if (!session.AttachController(parsed.link, error)) {
         context.err << "vexa-cli monitor: " << error << "\n";
         return 1;
     }
@@ -293,6 +289,15 @@ int CmdMonitor(CommandContext& context) {
     }
     CsvDisplay display(names.size());
     controller.start_polling(&display);
+    // The data log the windowed program records, beside the lines printed.
+    CDataLogWriter log(session.LinkClock());
+    if (!logPath.empty()) {
+        if (!log.Open(logPath, DescribeDataLog(session.Doc(), parsed.positional[0]), error)) {
+            context.err << "vexa-cli monitor: " << error << "\n";
+            return 1;
+        }
+        controller.start_recording(&log);
+    }
     context.out << "time_ms";
     for (const std::string& name : names)
         context.out << "," << CsvField(name);
@@ -302,6 +307,14 @@ int CmdMonitor(CommandContext& context) {
         display.PrintLine(context.out, session.Timers().Now());
     }
     controller.stop_polling(CDataPoller::kDashboardSlot);
+    if (logPath.empty())
+        return 0;
+    controller.stop_recording();
+    if (!log.Problem().empty() || !log.Close(error)) {
+        context.err << "vexa-cli monitor: " << (log.Problem().empty() ? error : log.Problem())
+                    << "\n";
+        return 1;
+    }
     return 0;
 }
 

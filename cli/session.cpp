@@ -157,6 +157,12 @@ bool CliSession::AttachController(const ControllerOptions& options, std::string&
     return true;
 }
 
+Clock& CliSession::LinkClock() {
+    if (sim_)
+        return simClock_;
+    return SteadyClock::Instance();
+}
+
 void CliSession::Wait(int ms) {
     if (sim_)
         simClock_.Advance(ms);

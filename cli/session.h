@@ -104,6 +104,8 @@ public:
     ManualTimerService& Timers() { return timers_; }
     // Lets ms pass for the link's timer: virtual time on "sim", a real pause otherwise.
     void Wait(int ms);
+    // The link's time: virtual on "sim", else the steady clock.
+    Clock& LinkClock();
     bool VirtualTime() const { return sim_ != nullptr; }
 
 private:

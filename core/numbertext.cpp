@@ -221,9 +221,13 @@ bool TextScanner::Word(std::string& word, std::size_t width) {
 }
 
 std::string FormatG(double value) {
+    return FormatSignificant(value, 6);
+}
+
+std::string FormatSignificant(double value, int significant) {
     char text[64];
     const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, significant);
     return std::string(text, result.ptr);
 }
 

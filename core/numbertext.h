@@ -54,6 +54,8 @@ template <class T> T Wrapped(long long value) {
 
 // "%g": six significant digits, as values are shown and kept in control state.
 std::string FormatG(double value);
+// As "%.<significant>g": that many significant digits, '.' as the decimal point.
+std::string FormatSignificant(double value, int significant);
 
 // The shortest plain decimal text (digits, an optional '-' and '.', never an exponent) that
 // reads back as exactly value, so a formula that has no exponent notation can carry any

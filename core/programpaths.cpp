@@ -239,8 +239,9 @@ ProgramPaths ResolveProgramPaths(const PathEnvironment& environment, const PathO
     paths.ramDumpFile = JoinStoredPath(
         programDirWritable ? paths.programDir : DirectoryOf(paths.settingsFile), "RAMDump.txt");
     const std::string data = UserDataDirectory(environment);
-    paths.restorePointDir =
-        JoinStoredPath(data.empty() ? DirectoryOf(paths.settingsFile) : data, "restore-points");
+    const std::string userFiles = data.empty() ? DirectoryOf(paths.settingsFile) : data;
+    paths.restorePointDir = JoinStoredPath(userFiles, "restore-points");
+    paths.dataLogDir = JoinStoredPath(userFiles, "logs");
     return paths;
 }
 

@@ -38,8 +38,8 @@ struct PathEnvironment {
 };
 
 // The environment of this process: the program's path from the system (argv0 when the
-// system does not say), $XDG_CONFIG_HOME and $HOME (else the account's home directory);
-// on Windows %APPDATA% and %USERPROFILE%.
+// system does not say), $XDG_CONFIG_HOME, $XDG_DATA_HOME and $HOME (else the account's
+// home directory); on Windows %APPDATA%, %LOCALAPPDATA% and %USERPROFILE%.
 PathEnvironment CurrentPathEnvironment(const char* argv0);
 
 // Whether the program may create files in a directory.
@@ -58,8 +58,9 @@ std::string InstalledDataDirectory(std::string_view programPath);
 // is an absolute path, else ~/.config/vexa; empty when neither is known.
 std::string UserConfigDirectory(const PathEnvironment& environment);
 
-// The user's data directory for this program: $XDG_DATA_HOME/vexa when that is an absolute
-// path, else ~/.local/share/vexa; empty when neither is known.
+// The user's data directory for this program, where it keeps what it records for the user
+// (data logs in its "logs" folder, restore points): $XDG_DATA_HOME/vexa when that is an
+// absolute path, else ~/.local/share/vexa; empty when neither is known.
 std::string UserDataDirectory(const PathEnvironment& environment);
 
 struct ProgramPaths {
@@ -74,6 +75,8 @@ struct ProgramPaths {
     bool installedLayout = false;
     // Where restore points are kept (created when the first is saved); empty: none are made.
     std::string restorePointDir;
+    // Where data logs are recorded (created with the first log).
+    std::string dataLogDir;
 };
 
 // Applies the rules: the program directory is --program-dir, else the directory of the
@@ -83,7 +86,7 @@ struct ProgramPaths {
 // when that is writable and not an installed layout, else the same name in the user's
 // configuration directory. RAMDump.txt goes into the program directory under the same
 // condition, else beside the settings file. Restore points go into "restore-points" of
-// the user's data directory, else beside the settings file.
+// the user's data directory, else beside the settings file; data logs into "logs" there.
 ProgramPaths ResolveProgramPaths(const PathEnvironment& environment, const PathOverrides& overrides,
                                  const DirectoryWritable& isWritable,
                                  const ProgramDataProbe& holdsData = HoldsProgramData);

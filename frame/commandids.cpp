@@ -4,6 +4,13 @@ namespace vexa {
 
 std::string CommandPrompt(int id) {
     switch (id) {
+    case kIdDataLogStartStop:
+        return "Start or stop recording the controller's live data into a data log\nStart or "
+               "Stop Data Log";
+    case kIdDataLogToggle:
+        return "Start or stop recording the controller's live data\nToggle Data Log";
+    case kIdDataLogOpen:
+        return "Open a data log and replay it over the shift curves\nOpen Data Log";
     case kIdSetupWizard:
         return "Show the initial setup wizard\nShow Setup Wizard";
     case kIdSystemSettings:

@@ -53,6 +53,11 @@ enum CommandId : int {
     kIdEditScale = 32832,
     kIdEditInterpolate = 32833,
     kIdEditSmooth = 32834,
+
+    // Data logs: recording from the controller and the log window.
+    kIdDataLogStartStop = 32850, // the File menu's item: Start Data Log or Stop Data Log
+    kIdDataLogToggle = 32851,    // the toolbar's button, pressed while recording
+    kIdDataLogOpen = 32852,
 };
 
 // Help contexts: the main window itself, and command help for a control id (0x10000 + id).

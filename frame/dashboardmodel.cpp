@@ -164,12 +164,12 @@ void CDashboardModel::SetItem(std::size_t i, const std::string* text, bool enabl
 }
 
 void CDashboardModel::HideCrosshair() {
-    if (engine_ && engine_->SetCrosshair(-1.0f, -1.0f) && repaint_)
+    if (engine_ && !crosshairHeld_ && engine_->SetCrosshair(-1.0f, -1.0f) && repaint_)
         repaint_();
 }
 
 void CDashboardModel::MoveCrosshair(float x, float y) {
-    if (engine_->SetCrosshair(x, y) && repaint_)
+    if (!crosshairHeld_ && engine_->SetCrosshair(x, y) && repaint_)
         repaint_();
 }
 

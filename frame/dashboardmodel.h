@@ -76,6 +76,10 @@ public:
     void ClearItems();
     // 1 enables every box, 0 greys them and hides the crosshair.
     void SetConnected(int state);
+    // While held, the crosshair shows a moment of a data log: live coordinates do not move
+    // it and a lost link does not hide it. Released, the next live coordinate moves it.
+    void HoldCrosshair(bool held) { crosshairHeld_ = held; }
+    bool CrosshairHeld() const { return crosshairHeld_; }
     // A value from the polling: column (0...) with text, PollDisplay::kPollFailedId,
     // or a crosshair coordinate in *value. text null: none given.
     void OnLiveData(int index, const std::string* text, const float* value);
@@ -116,6 +120,7 @@ private:
     std::string caption_ = kDashboardCaption;
     int connected_ = 0;
     int slot_ = 0;
+    bool crosshairHeld_ = false;
     CVLXController* registeredWith_ = nullptr;
 };
 

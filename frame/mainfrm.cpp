@@ -280,6 +280,12 @@ void CMainFrame::BuildMenus() {
     fileMenu_->addAction(
         MakeAction(kIdReadCalibration, QStringLiteral("R&ead Calibration from Controller")));
     fileMenu_->addSeparator();
+    // One item starts and stops a recording (its text says which); Ctrl+L does the same.
+    fileMenu_->addAction(MakeAction(kIdDataLogStartStop, QStringLiteral("Start Data Log\tCtrl+L"),
+                                    keys({QKeySequence(Qt::CTRL | Qt::Key_L)})));
+    fileMenu_->addAction(MakeAction(kIdDataLogOpen, QStringLiteral("Open Data Lo&g...")));
+    MakeAction(kIdDataLogToggle, QStringLiteral("Data Log")); // the toolbar's button
+    fileMenu_->addSeparator();
     auto* tables = new QActionGroup(this);
     tables->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
     for (const auto& [id, text] : {std::pair{kIdTable1, "Read/Write Table #&1"},
@@ -412,6 +418,7 @@ void CMainFrame::BuildToolBar() {
     toolBar_->addSeparator();
     button(kIdSystemSettings, s->standardIcon(QStyle::SP_FileDialogDetailedView));
     button(kIdViewDashboard, s->standardIcon(QStyle::SP_ComputerIcon));
+    button(kIdDataLogToggle, GlyphIcon(QStringLiteral("\u25CF"), QColor(192, 0, 0)));
     toolBar_->addSeparator();
     button(kIdFilePrint, GlyphIcon(QStringLiteral("P"), QColor(60, 60, 60)));
     button(kIdAppAbout, s->standardIcon(QStyle::SP_MessageBoxInformation));

@@ -101,83 +101,167 @@ std::string FormatDisplayValue(const std::string& format, double value) {
     return result;
 }
 
-CDataPoller::CDataPoller(CTCS_Monitor& monitor, CVLXDoc& doc) : monitor_(monitor), doc_(doc) {}
+namespace {
 
-void CDataPoller::ReadItem(DataItem& item, const std::string& kind) {
-    doc_.ReadKeyText("LogicalName", item.logicalName, 50, kBlockScope, "");
-    doc_.ReadKeyText("DisplayName", item.displayName, 80, kBlockScope, "");
-    doc_.ReadKeyInt("DefMonState", item.monitorState, kBlockScope, 0);
-    doc_.ReadKeyInt("DefLogState", item.logState, kBlockScope, 0);
-    doc_.ReadKeyInt("NumTicks", item.numTicks, kBlockScope, 1);
-    item.numTicks = std::min(item.numTicks, kMaxNumTicks);
+void ReadItem(CVLXDoc& doc, DataItem& item, const std::string& kind) {
+    doc.ReadKeyText("LogicalName", item.logicalName, 50, kBlockScope, "");
+    doc.ReadKeyText("DisplayName", item.displayName, 80, kBlockScope, "");
+    doc.ReadKeyText("Units", item.units, 20, kBlockScope, "");
+    doc.ReadKeyInt("DefDisplayColor", item.displayColour, kBlockScope, -1);
+    doc.ReadKeyInt("DefMonState", item.monitorState, kBlockScope, 0);
+    doc.ReadKeyInt("DefLogState", item.logState, kBlockScope, 0);
+    doc.ReadKeyInt("NumTicks", item.numTicks, kBlockScope, 1);
+    item.numTicks = std::min(item.numTicks, CDataPoller::kMaxNumTicks);
     item.tickCounter = item.numTicks;
-    doc_.ReadKeyFloat("MinValue", item.minValue, kBlockScope, 0.0f);
-    doc_.ReadKeyFloat("MaxValue", item.maxValue, kBlockScope, 255.0f);
-    doc_.ReadKeyString("MaxErrorTxt", item.maxText, kBlockScope, "eH");
-    doc_.ReadKeyString("MinErrorTxt", item.minText, kBlockScope, "eL");
+    doc.ReadKeyFloat("MinValue", item.minValue, kBlockScope, 0.0f);
+    doc.ReadKeyFloat("MaxValue", item.maxValue, kBlockScope, 255.0f);
+    doc.ReadKeyString("MaxErrorTxt", item.maxText, kBlockScope, "eH");
+    doc.ReadKeyString("MinErrorTxt", item.minText, kBlockScope, "eL");
     std::string displayFormula;
-    doc_.ReadKeyString("DisplayFormula", displayFormula, kBlockScope, "");
+    doc.ReadKeyString("DisplayFormula", displayFormula, kBlockScope, "");
     SplitDisplayFormula(displayFormula, item.format, item.formula);
-    doc_.ReadKeyText("CrosshairMode", item.crosshairMode, 9, kBlockScope, "");
-    doc_.ReadKeyString("CrosshairFormula", item.crosshairFormula, kBlockScope, "");
+    doc.ReadKeyText("CrosshairMode", item.crosshairMode, 9, kBlockScope, "");
+    doc.ReadKeyString("CrosshairFormula", item.crosshairFormula, kBlockScope, "");
     item.valueKind = kind == "EnumeratedText" ? 1 : 0;
     if (item.valueKind == 1) {
         // Texts for the values 0, 1, ... up to the first missing key; the table holds ten.
         for (int i = 0; i < DataItem::kMaxEnumTexts; ++i) {
-            if (!doc_.ReadKeyText("EnumText" + std::to_string(i),
-                                  item.enumTexts[static_cast<std::size_t>(i)], 9, kBlockScope))
+            if (!doc.ReadKeyText("EnumText" + std::to_string(i),
+                                 item.enumTexts[static_cast<std::size_t>(i)], 9, kBlockScope))
                 break;
         }
     }
 }
 
-int CDataPoller::start_polling(PollDisplay* display) {
+} // namespace
+
+bool ReadDataItems(CVLXDoc& doc, DataItemsSection& section) {
+    section = DataItemsSection{};
+    if (!doc.FindSection("[DataItems]", 0))
+        return false;
+    std::int32_t dashboardPeriod = CTCS_Monitor::kDefaultDashboardPeriodMs;
+    std::int32_t dataLogPeriod = CTCS_Monitor::kDefaultDataLogPeriodMs;
+    doc.ReadKeyInt("DashboardUpdatePeriod", dashboardPeriod, kSectionScope,
+                   CTCS_Monitor::kDefaultDashboardPeriodMs);
+    doc.ReadKeyInt("DataLogUpdatePeriod", dataLogPeriod, kSectionScope,
+                   CTCS_Monitor::kDefaultDataLogPeriodMs);
+    section.dashboardPeriodMs = dashboardPeriod;
+    section.dataLogPeriodMs = dataLogPeriod;
+
+    std::string kind;
+    int continueSearch = 0;
+    int monitored = 0;
+    while (static_cast<int>(section.items.size()) < CDataPoller::kMaxItems &&
+           doc.FindBlock("DataItem", kind, continueSearch)) {
+        continueSearch = 1;
+        DataItem item;
+        ReadItem(doc, item, kind);
+        if (item.monitorState == 0 && item.logState == 0 && item.crosshairMode.empty())
+            continue;
+        if (item.monitorState != 0)
+            item.displaySlot = monitored++;
+        section.items.push_back(std::move(item));
+    }
+    return true;
+}
+
+char CrosshairAxis(const DataItem& item) {
+    if (item.crosshairMode.empty())
+        return 0;
+    const char first = item.crosshairMode[0];
+    if (first == 'X' || first == 'x')
+        return 'X';
+    if (first == 'Y' || first == 'y')
+        return 'Y';
+    return 0;
+}
+
+bool CrosshairCoordinate(CVLXDoc& doc, CFormulaParser& parser, const DataItem& item, double value,
+                         float& position) {
+    std::string formula = item.crosshairFormula;
+    if (doc.SubstituteReferences(formula, static_cast<float>(value)) == kMissingValue)
+        return false;
+    int errorPosition = 0;
+    std::string errorText;
+    position = static_cast<float>(parser.Evaluate(formula, value, errorPosition, errorText, 1));
+    return true;
+}
+
+CDataPoller::CDataPoller(CTCS_Monitor& monitor, CVLXDoc& doc) : monitor_(monitor), doc_(doc) {}
+
+bool CDataPoller::LoadItems() {
+    ClearItems();
+    DataItemsSection section;
+    if (!ReadDataItems(doc_, section))
+        return false;
+    monitor_.set_update_periods(section.dashboardPeriodMs, section.dataLogPeriodMs);
+    items_ = std::move(section.items);
+    for (const DataItem& item : items_) {
+        if (item.displaySlot != DataItem::kNoDisplaySlot)
+            ++monitorItemCount_;
+        if (item.logState != 0)
+            ++logItemCount_;
+    }
+    monitor_.set_poll_item_counts(logItemCount_, monitorItemCount_);
+    return true;
+}
+
+void CDataPoller::ClearItems() {
+    ++generation_;
     items_.clear();
     logItemCount_ = 0;
     monitorItemCount_ = 0;
     pollIndex_ = 0;
     monitor_.set_poll_item_counts(0, 0);
-    if (!doc_.FindSection("[DataItems]", 0)) {
+}
+
+int CDataPoller::start_polling(PollDisplay* display) {
+    if (!LoadItems()) {
         display_ = nullptr;
+        // A recorder keeps what it has; there is nothing more to poll for it.
+        if (recorder_ != nullptr)
+            recorder_->OnItemsLoaded(items_);
         return 0;
     }
-    std::int32_t dashboardPeriod = CTCS_Monitor::kDefaultDashboardPeriodMs;
-    std::int32_t dataLogPeriod = CTCS_Monitor::kDefaultDataLogPeriodMs;
-    doc_.ReadKeyInt("DashboardUpdatePeriod", dashboardPeriod, kSectionScope,
-                    CTCS_Monitor::kDefaultDashboardPeriodMs);
-    doc_.ReadKeyInt("DataLogUpdatePeriod", dataLogPeriod, kSectionScope,
-                    CTCS_Monitor::kDefaultDataLogPeriodMs);
-    monitor_.set_update_periods(dashboardPeriod, dataLogPeriod);
-
-    std::string kind;
-    int continueSearch = 0;
-    while (static_cast<int>(items_.size()) < kMaxItems &&
-           doc_.FindBlock("DataItem", kind, continueSearch)) {
-        continueSearch = 1;
-        DataItem item;
-        ReadItem(item, kind);
-        if (item.monitorState == 0 && item.logState == 0 && item.crosshairMode.empty())
-            continue;
-        if (item.monitorState != 0)
-            item.displaySlot = monitorItemCount_++;
-        if (item.logState != 0)
-            ++logItemCount_;
-        items_.push_back(std::move(item));
-    }
-    monitor_.set_poll_item_counts(logItemCount_, monitorItemCount_);
     display_ = display;
+    if (recorder_ != nullptr)
+        recorder_->OnItemsLoaded(items_);
     monitor_.restart_poll_timer();
     return kDashboardSlot;
 }
 
 int CDataPoller::stop_polling(int slot) {
     display_ = nullptr;
-    items_.clear();
-    logItemCount_ = 0;
-    monitorItemCount_ = 0;
-    monitor_.set_poll_item_counts(0, 0);
+    // A data log being recorded keeps the items and the polling period.
+    if (recorder_ != nullptr)
+        return slot;
+    ClearItems();
     monitor_.restart_timer(CTCS_Monitor::kReconnectPeriodMs);
     return slot;
+}
+
+int CDataPoller::start_recording(PollRecorder* recorder) {
+    if (items_.empty()) {
+        if (!LoadItems())
+            return 0;
+        monitor_.restart_poll_timer();
+    }
+    recorder_ = recorder;
+    recorder_->OnItemsLoaded(items_);
+    return 1;
+}
+
+void CDataPoller::stop_recording() {
+    recorder_ = nullptr;
+    if (display_ == nullptr && !items_.empty()) {
+        ClearItems();
+        monitor_.restart_timer(CTCS_Monitor::kReconnectPeriodMs);
+    }
+}
+
+void CDataPoller::connection_changed(int state) {
+    if (state == 0 && recorder_ != nullptr)
+        recorder_->OnLinkLost();
 }
 
 void CDataPoller::poll_failed() {
@@ -204,7 +288,7 @@ std::string CDataPoller::ItemText(const DataItem& item, int raw, double value) c
 }
 
 int CDataPoller::on_poll_timer() {
-    if (display_ == nullptr || items_.empty())
+    if ((display_ == nullptr && recorder_ == nullptr) || items_.empty())
         return 0;
     const int count = static_cast<int>(items_.size());
     pollIndex_ = std::clamp(pollIndex_, 0, count - 1);
@@ -219,46 +303,51 @@ int CDataPoller::on_poll_timer() {
         if (count == 1)
             return 1;
     }
-    DataItem& item = items_[static_cast<std::size_t>(pollIndex_)];
-    item.tickCounter = 0;
+    const auto index = static_cast<std::size_t>(pollIndex_);
+    items_[index].tickCounter = 0;
+    // The callbacks may stop or restart polling: keep what comes next, and stop when the
+    // items changed under the tick.
+    const DataItem item = items_[index];
+    const unsigned generation = generation_;
 
     std::string formula = item.formula;
     const int raw = doc_.SubstituteReferences(formula, 0.0f);
     if (raw == kMissingValue) {
         poll_failed();
-        display_->OnPollData(PollDisplay::kPollFailedId, {}, nullptr);
+        if (display_ != nullptr)
+            display_->OnPollData(PollDisplay::kPollFailedId, {}, nullptr);
         return 1;
     }
     int errorPosition = 0;
     std::string errorText;
     const double value = parser_.Evaluate(formula, 1.0, errorPosition, errorText, 1);
     const std::string text = ItemText(item, raw, value);
-    // The display may stop polling from inside its callback, so keep what comes next.
-    const std::string crosshairMode = item.crosshairMode;
-    std::string crosshair = item.crosshairFormula;
-    if (item.displaySlot != DataItem::kNoDisplaySlot) {
-        display_->OnPollData(item.displaySlot, text, nullptr);
-        if (display_ == nullptr)
-            return 1;
+    if (recorder_ != nullptr) {
+        const auto rawValue = static_cast<float>(raw);
+        recorder_->OnItemRead(index, text, value,
+                              rawValue >= item.minValue && rawValue <= item.maxValue);
     }
+    if (display_ != nullptr && item.displaySlot != DataItem::kNoDisplaySlot)
+        display_->OnPollData(item.displaySlot, text, nullptr);
+    if (generation != generation_)
+        return 1;
 
-    if (!crosshairMode.empty()) {
-        const int raw2 = doc_.SubstituteReferences(crosshair, static_cast<float>(value));
-        if (raw2 == kMissingValue) {
+    // The crosshair is the dashboard's; a recording alone does not move it.
+    if (display_ != nullptr && !item.crosshairMode.empty()) {
+        float position = 0.0f;
+        if (!CrosshairCoordinate(doc_, parser_, item, value, position)) {
             poll_failed();
             display_->OnPollData(PollDisplay::kPollFailedId, text, nullptr);
             return 1;
         }
-        const auto position =
-            static_cast<float>(parser_.Evaluate(crosshair, value, errorPosition, errorText, 1));
-        const char axis = crosshairMode[0];
-        if (axis == 'X' || axis == 'x')
+        const char axis = CrosshairAxis(item);
+        if (axis == 'X')
             display_->OnPollData(PollDisplay::kCrosshairXId, {}, &position);
-        else if (axis == 'Y' || axis == 'y')
+        else if (axis == 'Y')
             display_->OnPollData(PollDisplay::kCrosshairYId, {}, &position);
+        if (generation != generation_)
+            return 1;
     }
-    if (items_.empty())
-        return 1;
     pollIndex_ = (pollIndex_ + 1) % count;
     return 1;
 }

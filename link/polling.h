@@ -8,6 +8,7 @@
 #include "link/tcs_monitor.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,11 +37,13 @@ struct DataItem {
     static constexpr int kNoDisplaySlot = -100000;
     static constexpr int kMaxEnumTexts = 10;
 
-    std::string logicalName; // up to 50 characters
-    std::string displayName; // up to 80 characters
-    int valueKind = 0;       // 0 NumericValue, 1 EnumeratedText
-    int monitorState = 0;    // DefMonState
-    int logState = 0;        // DefLogState
+    std::string logicalName;         // up to 50 characters
+    std::string displayName;         // up to 80 characters
+    std::string units;               // Units, when the definition gives them apart from the name
+    std::int32_t displayColour = -1; // DefDisplayColor (0x00BBGGRR), -1 when not given
+    int valueKind = 0;               // 0 NumericValue, 1 EnumeratedText
+    int monitorState = 0;            // DefMonState
+    int logState = 0;                // DefLogState
     int displaySlot = kNoDisplaySlot;
     int numTicks = 1;
     int tickCounter = 1; // starts at numTicks, so every item is due at the first tick
@@ -69,6 +72,43 @@ bool IsSingleDoubleFormat(const std::string& format);
 // characters.
 std::string FormatDisplayValue(const std::string& format, double value);
 
+// The [DataItems] section as polling takes it: the items that have DefMonState, DefLogState
+// or a CrosshairMode (at most CDataPoller::kMaxItems, in definition order), and the periods.
+struct DataItemsSection {
+    std::vector<DataItem> items;
+    int dashboardPeriodMs = CTCS_Monitor::kDefaultDashboardPeriodMs;
+    int dataLogPeriodMs = CTCS_Monitor::kDefaultDataLogPeriodMs;
+};
+
+// Reads the [DataItems] of doc's definition (moving the document's section and block
+// scopes). Returns false when the definition has none.
+bool ReadDataItems(CVLXDoc& doc, DataItemsSection& section);
+
+// The crosshair axis an item drives: 'X', 'Y', or 0 for none.
+char CrosshairAxis(const DataItem& item);
+
+// The crosshair coordinate of item at display value `value`: its CrosshairFormula with its
+// references substituted (x = value) and evaluated with x = value, as live polling moves
+// the crosshair. Returns false when a reference cannot be resolved (an M: reference reads
+// the controller).
+bool CrosshairCoordinate(CVLXDoc& doc, CFormulaParser& parser, const DataItem& item, double value,
+                         float& position);
+
+// What a data log implements to see every value the poller reads, whether or not a
+// dashboard is registered. While one is attached the poller keeps polling.
+class PollRecorder {
+public:
+    virtual ~PollRecorder() = default;
+    // The poller (re)loaded its items; the indices of OnItemRead refer to this list.
+    virtual void OnItemsLoaded(const std::vector<DataItem>& items) = 0;
+    // Item `index` was read. text: what the dashboard shows; value: the display value;
+    // inRange: the raw value lay within MinValue..MaxValue (else text is the range text).
+    virtual void OnItemRead(std::size_t index, const std::string& text, double value,
+                            bool inRange) = 0;
+    // The link went down: values read since then are of no use.
+    virtual void OnLinkLost() = 0;
+};
+
 class CDataPoller {
 public:
     static constexpr int kMaxItems = 20;
@@ -92,12 +132,23 @@ public:
     // the monitor disconnects.
     void poll_failed();
 
+    // Attaches a recorder (one at a time). Without a registered display the items are
+    // loaded for it and the timer runs at the polling period. Returns 1, or 0 (nothing
+    // attached) when the definition has no [DataItems].
+    int start_recording(PollRecorder* recorder);
+    // Detaches the recorder; without a display polling stops as stop_polling does.
+    void stop_recording();
+    // The controller link's state changed; a recorder hears when it goes down.
+    void connection_changed(int state);
+
     const std::vector<DataItem>& Items() const { return items_; }
     int PollIndex() const { return pollIndex_; }
     bool Polling() const { return display_ != nullptr; }
+    bool Recording() const { return recorder_ != nullptr; }
 
 private:
-    void ReadItem(DataItem& item, const std::string& kind);
+    bool LoadItems();
+    void ClearItems();
     std::string ItemText(const DataItem& item, int raw, double value) const;
 
     CTCS_Monitor& monitor_;
@@ -105,6 +156,9 @@ private:
     CFormulaParser parser_;
     std::vector<DataItem> items_;
     PollDisplay* display_ = nullptr;
+    PollRecorder* recorder_ = nullptr;
+    // Counts loads and clears of the items, so a tick sees a callback that changed them.
+    unsigned generation_ = 0;
     int pollIndex_ = 0;
     int logItemCount_ = 0;
     int monitorItemCount_ = 0;

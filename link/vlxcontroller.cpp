@@ -81,6 +81,7 @@ void CVLXController::ShowConnectionStatus(int state) {
                                                id.FirmwareVersionMinor()));
     else
         doc_.SetStatusText(kDisconnectedStatusText);
+    poller_->connection_changed(state);
     if (listener_)
         listener_(state);
 }

@@ -167,6 +167,9 @@ public:
     // (1), or 0 when the definition has no [DataItems].
     int start_polling(PollDisplay* display) { return poller_->start_polling(display); }
     int stop_polling(int slot) { return poller_->stop_polling(slot); }
+    // A data log's view of the same polling (CDataPoller::start_recording).
+    int start_recording(PollRecorder* recorder) { return poller_->start_recording(recorder); }
+    void stop_recording() { poller_->stop_recording(); }
 
     // Closes and reopens the link; the open's text in error. Returns the open's result.
     int ReopenPort(std::string& error) { return monitor_->reopen_port(error, 9600); }

@@ -1,4 +1,5 @@
 // vexa-cli as a user runs it: whole commands, their output and their exit codes.
+#include "datalog/datalogfile.h"
 #include "support/decimalcomma.h"
 #include "support/docfixture.h"
 #include "support/memorysettings.h"
@@ -355,6 +356,49 @@ TEST_F(Cli, ReadOverASerialPortKeepsDecimalsUnderADecimalCommaLocale) {
     std::from_chars(value.data(), value.data() + value.size(), kept);
     EXPECT_EQ(static_cast<float>(kept), 3.73f) << value;
     EXPECT_NE(info.out.find("\"TransmissionType\": \"4L60E\""), std::string::npos);
+}
+
+// monitor --log records the file the windowed program records, and prints the lines it
+// prints without the option; the viewer reads the file.
+TEST_F(Cli, MonitorWritesADataLogBesideItsLines) {
+    const std::string shipped = std::filesystem::path(VEXA_CLI).parent_path().string();
+    const std::string a = dir.File("a.gvr");
+    ASSERT_EQ(RunIn(shipped, "new --type 4l60e.def -o " + a).exitCode, 0) << Err();
+    const std::string monitor = "monitor --port sim --identity 2.1/3.4 " + a + " --count 40";
+    const Result plain = RunIn(shipped, monitor);
+    ASSERT_EQ(plain.exitCode, 0) << Err();
+    const std::string log = dir.File("log.csv");
+    const Result logged = RunIn(shipped, monitor + " --log " + log);
+    ASSERT_EQ(logged.exitCode, 0) << Err();
+    // The same lines; they start sooner, as the log first makes sure a controller answers.
+    const auto withoutTimes = [](const std::string& lines) {
+        return std::regex_replace(lines, std::regex("^[0-9]+,", std::regex::multiline), "");
+    };
+    EXPECT_EQ(withoutTimes(logged.out), withoutTimes(plain.out));
+    EXPECT_EQ(plain.out.substr(0, plain.out.find('\n')),
+              "time_ms,Speed (mph),Throttle (%),Gear,Commanded,Converter,Engine rpm,Line press.,"
+              "Fluid (F),Coolant (F),Battery (V),crosshair_x,crosshair_y");
+
+    const std::string text = ReadFileBytes(log);
+    const std::size_t header = text.find('\n') + 1;
+    EXPECT_EQ(text.substr(0, header),
+              "# VEXA Transmission Control 3.30" +
+                  ReadFileBytes(shipped + "/Package.ver").substr(0, 1) +
+                  " data log; controller: VEXA TCS-2 2.1/3.4; calibration: " + a +
+                  "; definition: 4l60e.def\n");
+    EXPECT_EQ(text.substr(header, text.find('\n', header) + 1 - header),
+              "Time,Speed (mph),Throttle (%),Gear,Commanded,Converter,Engine rpm,Line press.,"
+              "Fluid (F),Coolant (F),Battery (V),Solenoids\n");
+    DataLog read;
+    std::string error;
+    ASSERT_TRUE(ReadDataLogFile(log, read, error)) << error;
+    // Rows from the tick on which the last logged item was first read, 50 ms apart.
+    ASSERT_EQ(read.Rows(), 30u);
+    EXPECT_NEAR(read.EndTime() - read.StartTime(), 29 * 0.050, 1e-9);
+    EXPECT_EQ(read.channels[2].Text(read.channels[2].values[0]), "1st");
+
+    EXPECT_EQ(RunIn(shipped, monitor + " --log " + dir.File("no/such/dir/log.csv")).exitCode, 1);
+    EXPECT_NE(Err().find("Cannot create the data log"), std::string::npos) << Err();
 }
 
 // Two transmission types of one layout, with a settings field that shows Speed in other units.

@@ -6,6 +6,9 @@
 #include "app/vlx.h"
 #include "core/documenthost.h"
 #include "core/timerservice.h"
+#include "datalog/datalogcontrol.h"
+#include "datalog/logplotwidget.h"
+#include "datalog/logwindow.h"
 #include "frame/commandids.h"
 #include "frame/dashboard.h"
 #include "frame/mainfrm.h"
@@ -16,6 +19,7 @@
 #include "link/vlxcontroller.h"
 #include "settings_ui/dynamicpropertysheet.h"
 #include "settings_ui/helpdialog.h"
+#include "sim/drivecycle.h"
 #include "sim/simtransport.h"
 #include "support/appoptions.h"
 #include "support/docfixture.h"
@@ -354,6 +358,29 @@ TEST_F(Walk, Screenshots) {
 
     ASSERT_EQ(app->ShowHelpFile(dir.File("Help/ShiftTuning.rtf")), 1);
     save(*app->HelpViewer(), "help_viewer.png");
+    app->HelpViewer()->hide();
+    sheet->hide();
+
+    // A minute of the virtual controller's drive as the 4L60E's items log it, in the log
+    // window, with the cursor on the 2-3 upshift and the graph's crosshair where it happened.
+    std::string text = "Time,Speed (mph),Throttle (%),Gear,Engine rpm\n";
+    const char* gears[] = {"N", "1st", "2nd", "3rd", "4th"};
+    double upshift23 = -1.0;
+    for (int ms = 0; ms <= 60000; ms += 50) {
+        const DriveState state = DriveCycle::At(ms);
+        if (upshift23 < 0 && state.gear == 3)
+            upshift23 = ms / 1000.0;
+        text += std::to_string(ms / 1000.0) + "," + std::to_string(state.speedKmh * 0.6214) + "," +
+                std::to_string(state.throttle * 100) + "," + gears[state.gear] + "," +
+                std::to_string(state.engineRpm) + "\n";
+    }
+    CDataLogWindow* log = app->DataLogs()->OpenLogFile(dir.Write("drive.csv", text));
+    ASSERT_NE(log, nullptr);
+    log->resize(900, 380);
+    log->Plot()->SetCursorTime(upshift23);
+    Frame().View()->Snapshot();
+    save(*log, "data_log.png");
+    save(Frame(), "data_log_crosshair.png");
 }
 
 } // namespace

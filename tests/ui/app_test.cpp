@@ -17,7 +17,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <fstream>
+#include <map>
 
 namespace vexa::testing {
 namespace {
@@ -54,6 +56,9 @@ TEST_F(AppTest, MenusListTheCommandsInOrderWithTheirAccelerators) {
          "&Write Calibration to Controller",
          "R&ead Calibration from Controller",
          "-",
+         "Start Data Log\tCtrl+L",
+         "Open Data Lo&g...",
+         "-",
          "Read/Write Table #&1",
          "Read/Write Table #&2",
          "-",
@@ -76,6 +81,18 @@ TEST_F(AppTest, MenusListTheCommandsInOrderWithTheirAccelerators) {
          "&About VEXA Transmission Control..."},
     };
     EXPECT_EQ(MenuTree(Frame()), expected);
+    // Within a menu, each item's underlined letter picks one item only.
+    for (const std::vector<std::string>& menu : MenuTree(Frame())) {
+        std::map<char, std::string> letters;
+        for (std::size_t i = 1; i < menu.size(); ++i) {
+            const std::size_t amp = menu[i].find('&');
+            if (amp == std::string::npos || amp + 1 >= menu[i].size())
+                continue;
+            const char letter = static_cast<char>(std::tolower(menu[i][amp + 1]));
+            const auto [it, added] = letters.emplace(letter, menu[i]);
+            EXPECT_TRUE(added) << menu[0] << ": " << it->second << " and " << menu[i];
+        }
+    }
 
     const auto keys = [this](int id) {
         QStringList list;

@@ -60,6 +60,7 @@ protected:
         options.simOptions.baud = 0; // the demo's controller without the line's pacing
         options.mail = std::make_unique<NoMail>();
         options.fileName = file;
+        options.dataLogClock = &clock;
         return options;
     }
 
@@ -218,6 +219,7 @@ protected:
     TempDir dir;
     UiScript script;
     ManualTimerService timers;
+    TimerServiceClock clock{timers}; // the data logs' time
     NoPorts ports;
     std::unique_ptr<CVLXApp> app;
     std::string savePath;
