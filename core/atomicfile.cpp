@@ -77,15 +77,9 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
-} // namespace
-
-// The same contract on Windows: FlushFileBuffers in place of fsync, and MoveFileEx, which
-// replaces the target in one step, in place of rename.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
-    if (path.empty()) {
-        error = "No file name was given.";
-        return false;
-    }
+// FlushFileBuffers in place of fsync, and MoveFileEx, which replaces the target in one
+// step, in place of rename.
+bool WriteThroughTemporary(const std::string& path, std::string_view bytes, std::string& error) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         error = "Could not write \"" + path + "\": " + SystemReason(ERROR_DIRECTORY);
@@ -119,6 +113,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
         return fail("Could not replace \"" + path + "\"", ::GetLastError());
     return true;
 }
+
+} // namespace
 
 #else
 
@@ -210,13 +206,7 @@ bool SyncFile(int fd) {
     return true;
 }
 
-} // namespace
-
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
-    if (path.empty()) {
-        error = "No file name was given.";
-        return false;
-    }
+bool WriteThroughTemporary(const std::string& path, std::string_view bytes, std::string& error) {
     const std::string target = ResolveLinks(path);
 
     mode_t mode = 0;
@@ -277,6 +267,16 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     return true;
 }
 
+} // namespace
+
 #endif
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error) {
+    if (path.empty()) {
+        error = "No file name was given.";
+        return false;
+    }
+    return WriteThroughTemporary(path, bytes, error);
+}
 
 } // namespace vexa

@@ -31,17 +31,6 @@ std::string InstanceLockPath(std::string_view name, std::string_view runtimeDir,
     return JoinStoredPath(directory, std::string(name) + ".lock");
 }
 
-std::string InstanceLockPath(std::string_view name) {
-    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
-    return InstanceLockPath(name, runtimeDir ? runtimeDir : "", 0);
-}
-
-InstanceLock::InstanceLock(std::string lockPath) : path_(std::move(lockPath)) {}
-
-InstanceLock::~InstanceLock() {
-    Release();
-}
-
 InstanceLock::Status InstanceLock::Acquire() {
     if (status_ == Status::Acquired)
         return status_;
@@ -97,17 +86,6 @@ std::string InstanceLockPath(std::string_view name, std::string_view runtimeDir,
     return "/tmp/" + std::string(name) + "-" + std::to_string(uid) + ".lock";
 }
 
-std::string InstanceLockPath(std::string_view name) {
-    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
-    return InstanceLockPath(name, runtimeDir ? runtimeDir : "", ::getuid());
-}
-
-InstanceLock::InstanceLock(std::string lockPath) : path_(std::move(lockPath)) {}
-
-InstanceLock::~InstanceLock() {
-    Release();
-}
-
 InstanceLock::Status InstanceLock::Acquire() {
     if (status_ == Status::Acquired)
         return status_;
@@ -150,5 +128,21 @@ void InstanceLock::Release() {
 }
 
 #endif
+
+std::string InstanceLockPath(std::string_view name) {
+    const char* runtimeDir = std::getenv("XDG_RUNTIME_DIR");
+#ifdef _WIN32
+    const unsigned uid = 0; // the folder is the user's own; no id is needed
+#else
+    const unsigned uid = ::getuid();
+#endif
+    return InstanceLockPath(name, runtimeDir ? runtimeDir : "", uid);
+}
+
+InstanceLock::InstanceLock(std::string lockPath) : path_(std::move(lockPath)) {}
+
+InstanceLock::~InstanceLock() {
+    Release();
+}
 
 } // namespace vexa
