@@ -1,6 +1,7 @@
 #include "link/ramsymbols.h"
 
-#include <cctype>
+#include "core/textutil.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -32,17 +33,6 @@ const std::array<RamSymbol, 78> kRamSymbols = {{
 }};
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 // "\47", "\0x2F", "\057": the integer after the backslash as a 16-bit value.
 bool ParseBackslashNumber(std::string_view text, int& value) {

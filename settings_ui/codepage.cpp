@@ -1,6 +1,7 @@
 #include "settings_ui/codepage.h"
 
 #include "core/cp1252.h"
+#include "core/textutil.h"
 
 #include <cerrno>
 #include <cstddef>
@@ -40,19 +41,6 @@ std::string ConverterName(int number) {
     if ((number >= 437 && number <= 950) || (number >= 1250 && number <= 1258))
         return "CP" + std::to_string(number);
     return {};
-}
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
 }
 
 // The Symbol font from 0x20 on: Greek letters, mathematical signs, arrows and the pieces
