@@ -49,6 +49,22 @@ void AddWmfBitmap(std::string_view record, std::size_t dibAt, MetafileBitmap bit
     out.push_back(std::move(bitmap));
 }
 
+// The stretching records keep the same eight fields, last coordinate first, from fieldsAt
+// on, and the bitmap right after them.
+void AddWmfStretchedBitmap(std::string_view record, std::size_t fieldsAt,
+                           std::vector<MetafileBitmap>& out) {
+    MetafileBitmap bitmap;
+    bitmap.sourceHeight = S16(record, fieldsAt);
+    bitmap.sourceWidth = S16(record, fieldsAt + 2);
+    bitmap.sourceY = S16(record, fieldsAt + 4);
+    bitmap.sourceX = S16(record, fieldsAt + 6);
+    bitmap.height = S16(record, fieldsAt + 8);
+    bitmap.width = S16(record, fieldsAt + 10);
+    bitmap.y = S16(record, fieldsAt + 12);
+    bitmap.x = S16(record, fieldsAt + 14);
+    AddWmfBitmap(record, fieldsAt + 16, std::move(bitmap), out);
+}
+
 std::vector<MetafileBitmap> WmfBitmaps(std::string_view data) {
     std::vector<MetafileBitmap> out;
     if (data.size() >= 22 && Le(data, 0, 4) == kPlaceableKey)
@@ -67,29 +83,13 @@ std::vector<MetafileBitmap> WmfBitmaps(std::string_view data) {
             break;
         const std::string_view record = data.substr(at, static_cast<std::size_t>(words * 2));
         at += record.size();
-        MetafileBitmap bitmap;
         if (function == kWmfStretchDib && record.size() >= 28) {
-            bitmap.sourceHeight = S16(record, 12);
-            bitmap.sourceWidth = S16(record, 14);
-            bitmap.sourceY = S16(record, 16);
-            bitmap.sourceX = S16(record, 18);
-            bitmap.height = S16(record, 20);
-            bitmap.width = S16(record, 22);
-            bitmap.y = S16(record, 24);
-            bitmap.x = S16(record, 26);
-            AddWmfBitmap(record, 28, std::move(bitmap), out);
+            AddWmfStretchedBitmap(record, 12, out);
         } else if (function == kWmfDibStretchBlt && words != 14 && record.size() >= 26) {
             // Fourteen words is the form without a bitmap (a pattern fill).
-            bitmap.sourceHeight = S16(record, 10);
-            bitmap.sourceWidth = S16(record, 12);
-            bitmap.sourceY = S16(record, 14);
-            bitmap.sourceX = S16(record, 16);
-            bitmap.height = S16(record, 18);
-            bitmap.width = S16(record, 20);
-            bitmap.y = S16(record, 22);
-            bitmap.x = S16(record, 24);
-            AddWmfBitmap(record, 26, std::move(bitmap), out);
+            AddWmfStretchedBitmap(record, 10, out);
         } else if (function == kWmfDibBitBlt && words != 12 && record.size() >= 22) {
+            MetafileBitmap bitmap;
             bitmap.sourceY = S16(record, 10);
             bitmap.sourceX = S16(record, 12);
             bitmap.sourceHeight = bitmap.height = S16(record, 14);

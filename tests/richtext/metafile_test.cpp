@@ -55,6 +55,17 @@ TEST(Metafiles, BitmapRecordsAreFoundWithWhereTheyAreDrawn) {
     const std::string placeable = std::string("\xD7\xCD\xC6\x9A", 4) + std::string(18, '\0');
     EXPECT_EQ(Describe(MetafileBitmaps(placeable + wordpad, false)),
               Describe(MetafileBitmaps(wordpad, false)));
+    // The same drawn by the other stretching record, which lacks the colour-usage word:
+    // its fields and bitmap lie two bytes earlier. The record follows the window's origin
+    // and extent.
+    std::string stretchBlt = wordpad;
+    const std::size_t record = 18 + 10 + 10;
+    stretchBlt.erase(record + 10, 2);
+    stretchBlt[record] = static_cast<char>(stretchBlt[record] - 1); // a word fewer
+    stretchBlt[record + 4] = '\x41';
+    stretchBlt[record + 5] = '\x0B';
+    EXPECT_EQ(Describe(MetafileBitmaps(stretchBlt, false)),
+              Describe(MetafileBitmaps(wordpad, false)));
 
     // The enhanced metafile keeps the header and the bits apart; they come back packed.
     const std::vector<MetafileBitmap> emf =
