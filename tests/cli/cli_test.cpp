@@ -3,6 +3,7 @@
 #include "support/decimalcomma.h"
 #include "support/docfixture.h"
 #include "support/memorysettings.h"
+#include "support/shellcommand.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 #include <charconv>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
@@ -27,11 +27,7 @@ namespace {
 
 using testing::ReadFileBytes;
 using testing::TempDir;
-
-struct Result {
-    int exitCode = -1;
-    std::string out;
-};
+using Result = testing::CommandResult;
 
 // Runs vexa-cli with the fixture program directory; standard error goes to err.txt.
 class Cli : public ::testing::Test {
@@ -45,15 +41,7 @@ protected:
                                     VEXA_CLI + " --program-dir " + programDir + " --settings " +
                                     dir.File("s.INI") + " " + arguments + " 2>" +
                                     dir.File("err.txt");
-        Result result;
-        FILE* pipe = popen(command.c_str(), "r");
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            result.out.append(buffer, n);
-        const int status = pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return result;
+        return testing::RunShellCommand(command);
     }
     std::string Err() { return ReadFileBytes(dir.File("err.txt")); }
     TempDir dir;

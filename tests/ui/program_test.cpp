@@ -1,20 +1,17 @@
 // vexa as a process, as the desktop and a shell start it: options answered without a
 // display, and the print switches.
 #include "support/docfixture.h"
+#include "support/shellcommand.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 
 namespace vexa::testing {
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    std::string out;
+struct ProgramRun : CommandResult {
     std::string err;
 };
 
@@ -25,16 +22,8 @@ ProgramRun RunProgram(const TempDir& dir, const std::string& environment,
     // A message box nobody answers would keep the program waiting: a time limit ends it.
     const std::string command = "timeout 60 env " + environment + " " + VEXA_PROGRAM + " " +
                                 arguments + " 2>" + dir.File("err.txt");
-    ProgramRun result;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        result.out.append(buffer, n);
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = ReadFileBytes(dir.File("err.txt"));
-    return result;
+    // A braced list is evaluated in order: standard error is read once the program ended.
+    return ProgramRun{RunShellCommand(command), ReadFileBytes(dir.File("err.txt"))};
 }
 
 TEST(Program, HelpVersionAndMistakesNeedNoDisplay) {
