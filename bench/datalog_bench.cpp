@@ -9,11 +9,10 @@
 #include "datalog/datalogwriter.h"
 #include "datalog/logplot.h"
 #include "hourlog.h"
-#include "link/borrowedtransport.h"
-#include "link/serialport.h"
 #include "link/vlxcontroller.h"
 #include "sim/simtransport.h"
 #include "support/memorysettings.h"
+#include "support/simlink.h"
 
 #include <benchmark/benchmark.h>
 
@@ -93,19 +92,11 @@ struct PollingSetup {
     PollingSetup() {
         settings.WriteInt("HardwareProfile", "DeviceType", 2);
         settings.WriteInt("HardwareProfile", "FirmwareVersion", 3);
-        settings.WriteString(kCommSettingsSection, kComPortNameKey, kSimPortName);
         const std::string programDir =
             std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
         doc = std::make_unique<CVLXDoc>(CVLXDocServices{&settings, programDir, nullptr});
         sim = std::make_unique<SimTransport>(clock);
-        factory.Register(kSimPortName, [this](const std::string&, int) {
-            return std::make_unique<BorrowedTransport>(*sim);
-        });
-        auto link = std::make_unique<CVLXController>(
-            *doc, std::make_unique<CSerialPort>(&settings, &factory, nullptr, clock), timers,
-            clock);
-        controller = link.get();
-        doc->SetControllerLink(std::move(link));
+        controller = testing::LinkToSim(*doc, settings, factory, *sim, timers, clock);
         controller->CheckController(0, 0);
         doc->Header[kDefinitionFileName] = "4l60e.def";
         doc->LoadDefinitionFile(doc->DefinitionFilePath());

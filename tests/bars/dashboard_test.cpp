@@ -5,6 +5,7 @@
 #include "data/datafixture.h"
 #include "frame/dashboard.h"
 #include "link/controllerfixture.h"
+#include "support/simlink.h"
 
 #include <QDockWidget>
 #include <QLabel>
@@ -126,15 +127,7 @@ struct LiveData {
     CVLXController* controller = nullptr;
 
     LiveData() {
-        data.settings.WriteString(kCommSettingsSection, kComPortNameKey, kSimPortName);
-        factory.Register(kSimPortName, [this](const std::string&, int) {
-            return std::make_unique<BorrowedTransport>(sim);
-        });
-        auto link = std::make_unique<CVLXController>(
-            *data.doc, std::make_unique<CSerialPort>(&data.settings, &factory, nullptr, clock),
-            timers, clock);
-        controller = link.get();
-        data.doc->SetControllerLink(std::move(link));
+        controller = testing::LinkToSim(*data.doc, data.settings, factory, sim, timers, clock);
     }
     ~LiveData() { data.doc.reset(); }
     void Tick(int n) {

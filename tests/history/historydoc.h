@@ -4,12 +4,8 @@
 // calibration) as its link, on virtual time; for the change-log tests and benchmark.
 #include "data/datafixture.h"
 #include "graph/recordingsurface.h"
-#include "link/borrowedtransport.h"
-#include "link/serialdevicefactory.h"
-#include "link/serialport.h"
-#include "link/vlxcontroller.h"
 #include "sim/simpresets.h"
-#include "sim/simtransport.h"
+#include "support/simlink.h"
 
 #include <initializer_list>
 #include <memory>
@@ -27,15 +23,7 @@ struct HistoryDoc : DataDoc {
         ApplySimPreset(preset, options);
         sim = std::make_unique<SimTransport>(clock, options);
         LoadSimPresetMemory(preset, sim->Controller());
-        settings.WriteString(kCommSettingsSection, kComPortNameKey, kSimPortName);
-        factory.Register(kSimPortName, [this](const std::string&, int) {
-            return std::make_unique<BorrowedTransport>(*sim);
-        });
-        auto link = std::make_unique<CVLXController>(
-            *doc, std::make_unique<CSerialPort>(&settings, &factory, nullptr, clock), timers,
-            clock);
-        controller = link.get();
-        doc->SetControllerLink(std::move(link));
+        controller = LinkToSim(*doc, settings, factory, *sim, timers, clock);
         NewOfType("4l60e.def");
         doc->SetModifiedFlag(false);
         doc->ClearHistory();
