@@ -22,6 +22,7 @@
 #include "sim/drivecycle.h"
 #include "sim/simtransport.h"
 #include "support/appoptions.h"
+#include "support/demoprogram.h"
 #include "support/docfixture.h"
 #include "support/memorysettings.h"
 #include "support/shippedprogram.h"
@@ -44,33 +45,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Walk : public ::testing::Test {
+class Walk : public DemoProgramTest {
 protected:
-    void SetUp() override {
-        InstallUiScript(&script);
-        CopyBuiltData(dir);
-    }
-    void TearDown() override {
-        app.reset();
-        InstallUiScript(nullptr);
-    }
-
     void Start() {
-        AppOptions options = HeadlessAppOptions(dir, timers, ports);
-        options.demo = true;
-        options.simOptions.baud = 0; // the demo's controller, without the line's pacing
-        options.mail = std::make_unique<NoMail>();
-        app = std::make_unique<CVLXApp>(std::move(options));
-        ASSERT_TRUE(app->InitInstance());
-        app->fileDialog = [this](QWidget*, bool save, const std::string&) {
-            return save ? savePath : std::string();
-        };
-        app->Frame()->resize(1000, 720);
+        ASSERT_NO_FATAL_FAILURE(StartProgram(DemoOptions()));
+        Frame().resize(1000, 720);
         QApplication::processEvents();
     }
 
-    CMainFrame& Frame() { return *app->Frame(); }
-    CVLXDoc& Doc() { return *app->Doc(); }
     std::vector<std::string> StopBoxes() const {
         std::vector<std::string> boxes;
         for (const ShownMessageBox& box : script.shown) {
@@ -132,13 +114,6 @@ protected:
         EXPECT_EQ(doc.BuildMemoryImage(image), 1);
         return image;
     }
-
-    TempDir dir;
-    UiScript script;
-    ManualTimerService timers;
-    NoPorts ports;
-    std::unique_ptr<CVLXApp> app;
-    std::string savePath;
 };
 
 TEST_F(Walk, SetUpTuneSaveWriteAndReadBack) {

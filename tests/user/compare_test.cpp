@@ -47,14 +47,6 @@ protected:
             values.push_back(other.Doc().CurveDisplayValue(curve, point));
         return values;
     }
-    // The File menu's item with this mnemonic, chosen by keyboard.
-    void FileMenu(Qt::Key mnemonic) {
-        Key(Frame(), Qt::Key_F, Qt::AltModifier);
-        QWidget* menu = QApplication::activePopupWidget();
-        ASSERT_NE(menu, nullptr);
-        QTest::keyClick(menu, mnemonic);
-        QApplication::processEvents();
-    }
     // The Differences window's rows as "item | here | there", groups left out.
     std::vector<std::string> DifferenceRows() {
         std::vector<std::string> rows;
@@ -95,7 +87,7 @@ TEST_F(CompareTest, TheOtherCalibrationIsDashedOnTheGraphAndListed) {
     app->fileDialog = [&theirs](QWidget*, bool save, const std::string&) {
         return save ? std::string() : theirs;
     };
-    FileMenu(Qt::Key_H); // Compare Wit&h...
+    ChooseMenuItem(Qt::Key_F, Qt::Key_H); // Compare Wit&h...
 
     QDialog* window = app->Compare()->DifferencesWindow();
     ASSERT_NE(window, nullptr);
@@ -194,7 +186,7 @@ TEST_F(CompareTest, AWriteKeepsWhatTheTableHeldAndRestorePointsOpenIt) {
         Click(list->OpenButton());
         return dialog.result();
     };
-    FileMenu(Qt::Key_T); // Restore Poin&ts...
+    ChooseMenuItem(Qt::Key_F, Qt::Key_T); // Restore Poin&ts...
     EXPECT_EQ(app->PathName(), points[0].path);
     EXPECT_EQ(Doc().Header[kTransmissionType], "4L60E-HD");
 

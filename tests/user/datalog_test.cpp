@@ -31,17 +31,10 @@ protected:
             QApplication::processEvents();
         }
     }
-    // File > <item> by keyboard.
-    void FileMenu(Qt::Key mnemonic) {
-        Key(Frame(), Qt::Key_F, Qt::AltModifier);
-        ASSERT_NE(QApplication::activePopupWidget(), nullptr);
-        QTest::keyClick(QApplication::activePopupWidget(), mnemonic);
-        QApplication::processEvents();
-    }
     CDataLogControl& Logs() { return *app->DataLogs(); }
     CDataLogWindow* OpenWithMenu(const std::string& path) {
         Logs().openDialog = [path](QWidget*, const std::string&) { return path; };
-        FileMenu(Qt::Key_G); // Open Data Lo&g...
+        ChooseMenuItem(Qt::Key_F, Qt::Key_G); // Open Data Lo&g...
         const std::vector<CDataLogWindow*> windows = Logs().Windows();
         return windows.empty() ? nullptr : windows.back();
     }

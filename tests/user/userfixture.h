@@ -15,6 +15,7 @@
 #include "graph/dynamicdialogbar.h"
 #include "settings_ui/dynamicpropertysheet.h"
 #include "support/appoptions.h"
+#include "support/demoprogram.h"
 #include "support/docfixture.h"
 #include "support/memorysettings.h"
 #include "support/shippedprogram.h"
@@ -38,27 +39,11 @@
 
 namespace vexa::testing {
 
-class UserTest : public ::testing::Test {
-public:
-    CMainFrame& Frame() { return *app->Frame(); }
-    CVLXDoc& Doc() { return *app->Doc(); }
-
+class UserTest : public DemoProgramTest {
 protected:
-    void SetUp() override {
-        InstallUiScript(&script);
-        CopyBuiltData(dir);
-    }
-    void TearDown() override {
-        app.reset();
-        InstallUiScript(nullptr);
-    }
-
     // The options main() makes for "vexa --demo [file]", on the test's directory.
     AppOptions Options(const std::string& file = {}) {
-        AppOptions options = HeadlessAppOptions(dir, timers, ports);
-        options.demo = true;
-        options.simOptions.baud = 0; // the demo's controller without the line's pacing
-        options.mail = std::make_unique<NoMail>();
+        AppOptions options = DemoOptions();
         options.fileName = file;
         options.dataLogClock = &clock;
         return options;
@@ -66,11 +51,7 @@ protected:
 
     // Starts the program and shows its window as the user sees it, active.
     void Start(AppOptions options) {
-        app = std::make_unique<CVLXApp>(std::move(options));
-        ASSERT_TRUE(app->InitInstance());
-        app->fileDialog = [this](QWidget*, bool save, const std::string&) {
-            return save ? savePath : std::string();
-        };
+        ASSERT_NO_FATAL_FAILURE(StartProgram(std::move(options)));
         Activate(Frame());
     }
     void Start(const std::string& file = {}) { Start(Options(file)); }
@@ -131,6 +112,14 @@ protected:
         QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
         if (modifiers & Qt::AltModifier)
             QTest::qWait(150);
+        QApplication::processEvents();
+    }
+    // The menu with mnemonic menu (Alt+menu), then its item with mnemonic item, by keyboard.
+    void ChooseMenuItem(Qt::Key menu, Qt::Key item) {
+        Key(Frame(), menu, Qt::AltModifier);
+        QWidget* popup = QApplication::activePopupWidget();
+        ASSERT_NE(popup, nullptr);
+        QTest::keyClick(popup, item);
         QApplication::processEvents();
     }
     static void Type(const QString& text) { QTest::keyClicks(QApplication::focusWidget(), text); }
@@ -216,13 +205,7 @@ protected:
         return live;
     }
 
-    TempDir dir;
-    UiScript script;
-    ManualTimerService timers;
     TimerServiceClock clock{timers}; // the data logs' time
-    NoPorts ports;
-    std::unique_ptr<CVLXApp> app;
-    std::string savePath;
 };
 
 } // namespace vexa::testing

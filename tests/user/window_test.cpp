@@ -66,10 +66,7 @@ TEST_F(UserTest, TheTransmissionChoiceOfAReadHasNoEmptyArea) {
         return int{QDialog::Accepted};
     };
     // File > Read Calibration from Controller, by keyboard.
-    Key(Frame(), Qt::Key_F, Qt::AltModifier);
-    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
-    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_E);
-    QApplication::processEvents();
+    ChooseMenuItem(Qt::Key_F, Qt::Key_E);
     EXPECT_EQ(chooser, 1);
 }
 
