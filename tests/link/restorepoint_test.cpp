@@ -32,24 +32,20 @@ protected:
                {"other.def", LayoutDefinition("OtherBox", 64, 0)}});
         if (!extra.empty())
             dir.Write("PID2/3/TransReadback.sig", extra);
-        ChooseType("eeprom.def");
-        controller->SetRestorePointFolder(folder());
-        // Connected, as the write command is offered only then; the first check marks the
-        // calibration modified.
-        ASSERT_EQ(controller->CheckController(0, 1), 1);
-        doc->SetModifiedFlag(false);
-        std::filesystem::remove_all(folder());
-        host.messages.clear();
+        Connect("eeprom.def");
     }
     void StartFlash() {
         SimOptions options;
         options.layout.nvmType = 1;
         Start(options, 1,
               {{"flash.def", LayoutDefinition("FlashBox", 600, 1, FlashDeclarations())}});
-        ChooseType("flash.def");
+        Connect("flash.def");
+    }
+    // Connected, as the write command is offered only then; the first check marks the
+    // calibration modified, so the test starts from an unmodified one and no restore points.
+    void Connect(const std::string& definition) {
+        ChooseType(definition);
         controller->SetRestorePointFolder(folder());
-        // Connected, as the write command is offered only then; the first check marks the
-        // calibration modified.
         ASSERT_EQ(controller->CheckController(0, 1), 1);
         doc->SetModifiedFlag(false);
         std::filesystem::remove_all(folder());
