@@ -1,6 +1,7 @@
 #include "core/inifile.h"
 
 #include "core/atomicfile.h"
+#include "core/textutil.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -22,26 +23,12 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\x1a';
 }
 
-std::string_view Trim(std::string_view text) {
+std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && IsSpace(text.front()))
         text.remove_prefix(1);
     while (!text.empty() && IsSpace(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    }
-    return true;
 }
 
 bool IsQuote(char c) {
@@ -75,7 +62,7 @@ struct LineView {
 
 LineView Classify(std::string_view line) {
     LineView view;
-    const std::string_view text = Trim(line);
+    const std::string_view text = TrimBlanks(line);
     if (text.empty()) {
         view.kind = LineKind::Blank;
         return view;
@@ -88,18 +75,18 @@ LineView Classify(std::string_view line) {
         const auto close = text.rfind(']');
         if (close != std::string_view::npos && close > 0) {
             view.kind = LineKind::Section;
-            view.name = Trim(text.substr(1, close - 1));
+            view.name = TrimBlanks(text.substr(1, close - 1));
             return view;
         }
     }
     const auto equals = text.find('=');
     if (equals != std::string_view::npos) {
-        const std::string_view name = Trim(text.substr(0, equals));
+        const std::string_view name = TrimBlanks(text.substr(0, equals));
         if (!name.empty()) {
             view.kind = LineKind::Key;
             view.name = name;
             view.nameOffset = static_cast<std::size_t>(text.data() - line.data());
-            std::string_view value = Trim(text.substr(equals + 1));
+            std::string_view value = TrimBlanks(text.substr(equals + 1));
             if (HasMatchingQuotes(value))
                 value = value.substr(1, value.size() - 2);
             view.value = value;
@@ -158,7 +145,7 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, int& err) 
 } // namespace
 
 int ParseProfileInt(std::string_view value, int defaultValue) {
-    value = Trim(value);
+    value = TrimBlanks(value);
     if (value.empty())
         return defaultValue;
     std::size_t i = 0;
@@ -229,12 +216,12 @@ std::string IniDocument::Serialize() const {
 }
 
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
-    section = Trim(section);
-    key = Trim(key);
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
     std::size_t i = 0;
     for (; i < lines_.size(); ++i) {
         const LineView view = Classify(lines_[i].text);
-        if (view.kind == LineKind::Section && SameName(view.name, section))
+        if (view.kind == LineKind::Section && EqualsIgnoringCase(view.name, section))
             break;
     }
     if (i == lines_.size())
@@ -243,15 +230,15 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
         const LineView view = Classify(lines_[i].text);
         if (view.kind == LineKind::Section)
             break;
-        if (view.kind == LineKind::Key && SameName(view.name, key))
+        if (view.kind == LineKind::Key && EqualsIgnoringCase(view.name, key))
             return std::string(view.value);
     }
     return std::nullopt;
 }
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-    section = Trim(section);
-    key = Trim(key);
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
     if (!ValidSection(section) || !ValidKey(key) || HasLineBreakOrNul(value))
         return false;
     const std::string encoded = EncodeValue(value);
@@ -259,7 +246,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     std::size_t i = 0;
     for (; i < lines_.size(); ++i) {
         const LineView view = Classify(lines_[i].text);
-        if (view.kind == LineKind::Section && SameName(view.name, section))
+        if (view.kind == LineKind::Section && EqualsIgnoringCase(view.name, section))
             break;
     }
     if (i == lines_.size()) {
@@ -278,7 +265,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
         const LineView view = Classify(lines_[i].text);
         if (view.kind == LineKind::Section)
             break;
-        if (view.kind == LineKind::Key && SameName(view.name, key)) {
+        if (view.kind == LineKind::Key && EqualsIgnoringCase(view.name, key)) {
             // Keep the indentation and the spelling the key was first written with.
             lines_[i].text =
                 lines_[i].text.substr(0, view.nameOffset) + std::string(view.name) + "=" + encoded;
