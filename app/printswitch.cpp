@@ -1,7 +1,7 @@
 #include "app/printswitch.h"
 
-#include "uicommon/messagebox.h"
 #include "graph/vlxview.h"
+#include "uicommon/messagebox.h"
 
 #include <QFile>
 #include <QPrinterInfo>

@@ -59,6 +59,8 @@ TEST(TextScanner, IntegersReadLikePercentI) {
 }
 
 TEST(TextScanner, FloatsReadLikePercentF) {
+    // A comma is never a decimal point here ("2,5"); a bare exponent mark is taken along
+    // ("1.5e+").
     struct Case {
         const char* text;
         bool read;
@@ -66,9 +68,7 @@ TEST(TextScanner, FloatsReadLikePercentF) {
         std::size_t position;
     } cases[] = {
         {" 3.73;", true, 3.73f, 5},  {"-.5", true, -0.5f, 3},    {"+2", true, 2.0f, 2},
-        {"2,5", true, 2.0f, 1}, // a comma is never a decimal point here
-        {"1e3", true, 1000.0f, 3},   {"1.5e+", true, 1.5f, 5}, // a bare exponent mark is taken
-                                                               // along
+        {"2,5", true, 2.0f, 1},      {"1e3", true, 1000.0f, 3},  {"1.5e+", true, 1.5f, 5},
         {"0x1p3", true, 8.0f, 5},    {"1e-40", true, 1e-40f, 5}, {"1e-50", true, 0.0f, 5},
         {"1e39", true, kInf, 4},     {"-1e39", true, -kInf, 5},  {"inf", true, kInf, 3},
         {"Infinity", true, kInf, 8}, {"infi", false, 0.0f, 0},   {"--1", false, 0.0f, 0},

@@ -2,10 +2,10 @@
 // "sim" and over the controller's USB HID interface, on virtual time.
 #include "link/serialport.h"
 #include "link/tcs_monitor.h"
-#include "support/memorysettings.h"
 #include "recordingowner.h"
 #include "sim/simhidbackend.h"
 #include "sim/simtransport.h"
+#include "support/memorysettings.h"
 
 #include <gtest/gtest.h>
 

@@ -216,7 +216,7 @@ TEST(RichTextQt, TabStopsLineUpBulletedText) {
     QTextDocument document;
     Fill("breaks_tabs.rtf", document);
     document.setTextWidth(600);
-    document.documentLayout()->documentSize(); // lays the text out
+    document.documentLayout()->documentSize();                       // lays the text out
     EXPECT_EQ(document.defaultTextOption().tabStopDistance(), 24.0); // \deftab360
     ASSERT_EQ(document.blockCount(), 7);
     // The bullet's tab reaches the left indent, where the wrapped lines begin, with a stop
