@@ -538,7 +538,13 @@ void CVLXApp::OnReadCalibration() {
     if (!SaveModified())
         return;
     // The readback is named after its table; it does not join the recent files.
-    SetPathName(ReadbackPathName(pathName_, SelectedTable()), false);
+    const std::string readback = ReadbackPathName(pathName_, SelectedTable());
+    if (readback != pathName_) {
+        // No step of the history matches the file of the new name, so taking the read
+        // back leaves the document marked as changed.
+        doc_->History().ForgetSaved();
+    }
+    SetPathName(readback, false);
     // The read and the rebuild after it are one step of the history.
     ChangeScope step(*doc_, "Read Calibration from Controller");
     RunTransfer(0);

@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 
 #ifdef _WIN32
@@ -150,6 +152,15 @@ CopyFolders& LeftCopies() {
     return copies;
 }
 
+// Whether the file at path holds exactly bytes.
+bool FileHolds(const std::string& path, const std::string& bytes) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::string held((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return !file.bad() && held == bytes;
+}
+
 } // namespace
 
 void RemoveSupportMailCopies() {
@@ -187,7 +198,11 @@ int SendSupportMail(const SupportMailRequest& request, MailProgram& mail) {
     const std::string shownName = CalibrationAttachmentName(request.pathName, request.title);
     std::string calibrationPath;
     std::string tempDirectory;
-    if (!request.pathName.empty() && !doc.IsModified()) {
+    // The file itself goes only while it holds what the window shows: a read that failed
+    // or was taken back leaves the document named after a readback file that holds
+    // something else, or is not there at all.
+    const std::string shown = doc.SaveToBytes();
+    if (!request.pathName.empty() && !doc.IsModified() && FileHolds(request.pathName, shown)) {
         calibrationPath = request.pathName;
     } else {
         // The copy carries the shown name, since the mail program shows the file's own name.
@@ -196,7 +211,7 @@ int SendSupportMail(const SupportMailRequest& request, MailProgram& mail) {
             return -1;
         calibrationPath = tempDirectory + "/" + shownName;
         std::string error;
-        if (!WriteFileAtomically(calibrationPath, doc.SaveToBytes(), error)) {
+        if (!WriteFileAtomically(calibrationPath, shown, error)) {
             std::error_code ec;
             std::filesystem::remove_all(tempDirectory, ec);
             return -1;

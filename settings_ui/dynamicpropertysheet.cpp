@@ -367,8 +367,10 @@ void CSettingsWindows::RefreshSettingsSheet(CVLXDoc* doc, int cycle, int pageTem
         const std::string section =
             active >= 0 && active < model.PageCount() ? model.Page(active).sectionName : "";
         sheet->RebuildPages();
-        // The calibration changed underneath (an undo, say): the page in view stays.
-        if (!plan.cycle && active > 0 && active < model.PageCount() &&
+        // The calibration changed underneath (an undo, say): the page in view stays, and
+        // is activated again so that it shows the calibration as it is now. The first
+        // page survives a rebuild, so its list would go on showing the type it had.
+        if (!plan.cycle && active >= 0 && active < model.PageCount() &&
             model.Page(active).sectionName == section)
             sheet->SetActivePage(active);
     }

@@ -4,6 +4,7 @@
 // menu and the Edit menu, against values worked out by hand.
 #include "graph/legendbutton.h"
 #include "graph/vlxview.h"
+#include "settings_ui/dynamiccombobox.h"
 #include "uicommon/textcodec.h"
 #include "userfixture.h"
 
@@ -164,6 +165,33 @@ TEST_F(EditTest, ASettingsFieldTakenBackFromTheMenuShowsItsOldValue) {
     EXPECT_EQ(Curve(0), curve);
     EXPECT_FLOAT_EQ(Doc().FindFloatVariable("AxleRatio").Get(), 3.73f);
     EXPECT_FALSE(Doc().IsModified());
+}
+
+TEST_F(EditTest, ATransmissionTypeTakenBackIsShownInTheOpenList) {
+    Start(MakeCalibration("4l60e.def", "street.gvr"));
+    CDynamicPropertySheet& sheet = SystemSettings();
+    CDynamicComboBox* types = ShownPage(sheet)->SelectionCombo();
+    ASSERT_NE(types, nullptr);
+    ASSERT_EQ(types->currentText(), QStringLiteral("4L60E"));
+    // The next type chosen with the keyboard in the list of the page in view.
+    Click(types);
+    if (QWidget* popup = QApplication::activePopupWidget())
+        QTest::keyClick(popup, Qt::Key_Escape);
+    QTest::keyClick(types, Qt::Key_Down);
+    QApplication::processEvents();
+    ASSERT_EQ(Doc().Header[kTransmissionType], "4L60E-HD");
+
+    // Taken back and done again from the main window; the list in view follows.
+    for (const auto& [key, type] :
+         {std::pair{Qt::Key_Z, "4L60E"}, std::pair{Qt::Key_Y, "4L60E-HD"}}) {
+        Activate(Frame());
+        Key(Frame(), key, Qt::ControlModifier);
+        ASSERT_EQ(Doc().Header[kTransmissionType], type);
+        CSettingsPage* page = ShownPage(sheet);
+        ASSERT_NE(page, nullptr);
+        ASSERT_NE(page->SelectionCombo(), nullptr);
+        EXPECT_EQ(page->SelectionCombo()->currentText().toStdString(), type);
+    }
 }
 
 TEST_F(EditTest, ATraceBoxTakenBackHidesItsCurvesAgain) {
