@@ -43,10 +43,7 @@ protected:
     // An item of the File menu chosen by its underlined letter.
     void FileMenu(Qt::Key mnemonic) {
         Activate(Frame());
-        Key(Frame(), Qt::Key_F, Qt::AltModifier);
-        ASSERT_NE(QApplication::activePopupWidget(), nullptr);
-        QTest::keyClick(QApplication::activePopupWidget(), mnemonic);
-        QApplication::processEvents();
+        ChooseMenuItem(Qt::Key_F, mnemonic);
     }
     void ReadFromController() { FileMenu(Qt::Key_E); }
     void MailToSupport() { FileMenu(Qt::Key_M); }
