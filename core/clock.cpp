@@ -14,6 +14,16 @@ void SteadyClock::SleepMs(std::int64_t ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+std::tm LocalTime(std::time_t time) {
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &time);
+#else
+    localtime_r(&time, &local);
+#endif
+    return local;
+}
+
 SteadyClock& SteadyClock::Instance() {
     static SteadyClock clock;
     return clock;

@@ -3,6 +3,7 @@
 // tests replace with virtual time, so time-outs cost nothing.
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 
 namespace vexa {
 
@@ -35,5 +36,9 @@ public:
 private:
     std::int64_t now_ = 0;
 };
+
+// The calendar time of the user's time zone at time, for names and texts people read;
+// thread-safe on every platform (localtime is not).
+std::tm LocalTime(std::time_t time);
 
 } // namespace vexa

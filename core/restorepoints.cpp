@@ -1,6 +1,7 @@
 #include "core/restorepoints.h"
 
 #include "core/bytestream.h"
+#include "core/clock.h"
 #include "core/programpaths.h"
 #include "core/settingskeys.h"
 #include "core/settingsstore.h"
@@ -42,8 +43,7 @@ std::string FileTime(std::filesystem::file_time_type written) {
     const std::time_t time = std::chrono::system_clock::to_time_t(
         std::chrono::time_point_cast<std::chrono::system_clock::duration>(
             std::chrono::file_clock::to_sys(written)));
-    std::tm local{};
-    localtime_r(&time, &local);
+    const std::tm local = LocalTime(time);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return text;

@@ -1,5 +1,6 @@
 #include "datalog/datalogcontrol.h"
 
+#include "core/clock.h"
 #include "core/documenthost.h"
 #include "core/vlxdoc.h"
 #include "datalog/datalogfile.h"
@@ -107,8 +108,7 @@ void CDataLogControl::StartLog() {
     if (Recording() || !Connected())
         return;
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = LocalTime(now);
     auto writer = std::make_unique<CDataLogWriter>(clock_);
     std::string error;
     if (!writer->OpenNew(directory_, local, DescribeDataLog(doc_, calibrationPath_()), error)) {

@@ -1,6 +1,7 @@
 // Restore points: what a controller table holds, read and kept as a calibration file before
 // a write replaces it.
 #include "core/atomicfile.h"
+#include "core/clock.h"
 #include "core/graphicaltuning.h"
 #include "core/programpaths.h"
 #include "core/restorepoints.h"
@@ -101,8 +102,7 @@ int CVLXController::SaveRestorePoint(int table, std::string& path, std::string& 
     if (!EnsureDirectory(restorePointFolder_, why))
         return 0;
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = LocalTime(now);
     const std::string name = RestorePointFileName(
         local, RestorePointControllerName(doc_.Header[kProdName], doc_.Identity.DeviceType()),
         table);
