@@ -63,6 +63,23 @@ std::string TransmissionTypeOf(const std::filesystem::path& path) {
     return reader.Failed() ? std::string() : type;
 }
 
+// The number UnusedRestorePointPath gave a later point of the same second: "... (3)" is 3,
+// a name without one is the first.
+int SequenceOf(std::string_view what) {
+    if (!what.ends_with(')'))
+        return 1;
+    const std::size_t open = what.rfind(" (");
+    if (open == std::string_view::npos || open + 3 >= what.size())
+        return 1;
+    int n = 0;
+    for (char c : what.substr(open + 2, what.size() - open - 3)) {
+        if (!IsDigit(c) || n > 99999)
+            return 1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
 } // namespace
 
 bool RestorePointsEnabled(const SettingsStore& settings) {
@@ -136,10 +153,16 @@ std::vector<RestorePoint> ListRestorePoints(const std::string& folder) {
         point.transmissionType = TransmissionTypeOf(path);
         found.emplace_back(std::move(point), written);
     }
+    // Points of the same second by their file times, and where those are no finer than a
+    // second (some platforms' file clocks) by the number the later point was given.
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
         if (a.first.when != b.first.when)
             return a.first.when > b.first.when;
-        return a.second != b.second ? a.second > b.second : a.first.path > b.first.path;
+        if (a.second != b.second)
+            return a.second > b.second;
+        const int sequenceA = SequenceOf(a.first.what);
+        const int sequenceB = SequenceOf(b.first.what);
+        return sequenceA != sequenceB ? sequenceA > sequenceB : a.first.path > b.first.path;
     });
     std::vector<RestorePoint> points;
     for (auto& entry : found)

@@ -38,16 +38,21 @@ TEST(RestorePoints, NamesCarryTimeControllerAndTable) {
         EXPECT_EQ(RestorePointControllerName(c.prodName, 7), c.shown) << c.prodName;
 }
 
+// A path with the platform's own separators, so paths built either way compare.
+std::string Native(const std::string& path) {
+    return std::filesystem::path(path).make_preferred().string();
+}
+
 TEST(RestorePoints, ASecondPointOfTheSameSecondKeepsTheFirst) {
     TempDir dir;
     const std::string name = "2026-12-10_14-03-12 TCS-2 table 1.gvr";
-    EXPECT_EQ(UnusedRestorePointPath(dir.path(), name), dir.File(name));
+    EXPECT_EQ(Native(UnusedRestorePointPath(dir.path(), name)), Native(dir.File(name)));
     dir.Write(name, "first");
-    EXPECT_EQ(UnusedRestorePointPath(dir.path(), name),
-              dir.File("2026-12-10_14-03-12 TCS-2 table 1 (2).gvr"));
+    EXPECT_EQ(Native(UnusedRestorePointPath(dir.path(), name)),
+              Native(dir.File("2026-12-10_14-03-12 TCS-2 table 1 (2).gvr")));
     dir.Write("2026-12-10_14-03-12 TCS-2 table 1 (2).gvr", "second");
-    EXPECT_EQ(UnusedRestorePointPath(dir.path(), name),
-              dir.File("2026-12-10_14-03-12 TCS-2 table 1 (3).gvr"));
+    EXPECT_EQ(Native(UnusedRestorePointPath(dir.path(), name)),
+              Native(dir.File("2026-12-10_14-03-12 TCS-2 table 1 (3).gvr")));
 }
 
 // The header a calibration file starts with: "GVR02", then LogicalName, Schema and
@@ -76,14 +81,27 @@ TEST(RestorePoints, ListedNewestFirstWithTypeAndDate) {
     EXPECT_EQ(points[0].what, "TCS-2 table 2");
     EXPECT_EQ(points[1].transmissionType, "4L80E");
     EXPECT_EQ(points[1].what, "TCS-2 table 1 (2)");
-    EXPECT_EQ(points[2].path, dir.File("2019-12-10_14-03-12 TCS-2 table 1.gvr"));
+    EXPECT_EQ(Native(points[2].path), Native(dir.File("2019-12-10_14-03-12 TCS-2 table 1.gvr")));
     EXPECT_EQ(points[3].when, "2018-05-05 05:05:05");
     EXPECT_EQ(points[3].transmissionType, "");
+
+    // File times no finer than a second: the number of the later point decides.
+    const auto time = std::filesystem::last_write_time(dir.File("notes.txt"));
+    for (const char* name :
+         {"2019-12-10_14-03-12 TCS-2 table 1.gvr", "2019-12-10_14-03-12 TCS-2 table 1 (2).gvr"})
+        std::filesystem::last_write_time(dir.File(name), time);
+    dir.Write("2019-12-10_14-03-12 TCS-2 table 1 (10).gvr", FileOfType("4L80E-HD"));
+    std::filesystem::last_write_time(dir.File("2019-12-10_14-03-12 TCS-2 table 1 (10).gvr"), time);
+    const std::vector<RestorePoint> sameTime = ListRestorePoints(dir.path());
+    ASSERT_EQ(sameTime.size(), 5u);
+    EXPECT_EQ(sameTime[1].what, "TCS-2 table 1 (10)");
+    EXPECT_EQ(sameTime[2].what, "TCS-2 table 1 (2)");
+    EXPECT_EQ(sameTime[3].what, "TCS-2 table 1");
 
     // A file named otherwise is dated by its file time and keeps its whole name.
     dir.Write("my copy.gvr", FileOfType("E4OD"));
     const std::vector<RestorePoint> withCopy = ListRestorePoints(dir.path());
-    ASSERT_EQ(withCopy.size(), 5u);
+    ASSERT_EQ(withCopy.size(), 6u);
     EXPECT_EQ(withCopy[0].what, "my copy");
     EXPECT_EQ(withCopy[0].when.size(), 19u);
     EXPECT_GT(withCopy[0].when, "2020-01-02 08:00:00");
