@@ -7,6 +7,7 @@
 #include "core/settingsstore.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -66,18 +67,14 @@ std::string TransmissionTypeOf(const std::filesystem::path& path) {
 // The number UnusedRestorePointPath gave a later point of the same second: "... (3)" is 3,
 // a name without one is the first.
 int SequenceOf(std::string_view what) {
-    if (!what.ends_with(')'))
-        return 1;
     const std::size_t open = what.rfind(" (");
-    if (open == std::string_view::npos || open + 3 >= what.size())
+    if (open == std::string_view::npos || !what.ends_with(')'))
         return 1;
+    const std::string_view digits = what.substr(open + 2, what.size() - open - 3);
+    const char* end = digits.data() + digits.size();
     int n = 0;
-    for (char c : what.substr(open + 2, what.size() - open - 3)) {
-        if (!IsDigit(c) || n > 99999)
-            return 1;
-        n = n * 10 + (c - '0');
-    }
-    return n;
+    const auto [stop, error] = std::from_chars(digits.data(), end, n);
+    return error == std::errc() && stop == end && n > 0 ? n : 1;
 }
 
 } // namespace
